@@ -1,0 +1,35 @@
+#pragma once
+
+#include "EngineHost.h"
+
+#include <QStringList>
+#include <array>
+
+namespace quilder {
+
+// A window-less host: every given folder is a checked tree node without children, the ticked
+// classes are fixed, nobody asks to stop.
+class BenchHost : public EngineHost {
+public:
+    BenchHost(QStringList folders, std::array<bool, 8> boxes)
+        : folders_(std::move(folders)), boxes_(boxes) {}
+
+    void Yield() override;
+    void SetStatusText(const QString& text) override { status_ = text; }
+    int ClassBoxValue(int box) const override { return boxes_[box] ? 1 : 0; }
+    int NodeCount() const override { return static_cast<int>(folders_.size()); }
+    bool NodeChecked(int) const override { return true; }
+    int NodeChildCount(int) const override { return 0; }
+    QString NodeKey(int position) const override { return folders_[position - 1]; }
+    bool StopRequested() const override { return false; }
+    void SetAnimationInterval(int) override {}
+
+    const QString& Status() const { return status_; }
+
+private:
+    QStringList folders_;
+    std::array<bool, 8> boxes_;
+    QString status_;
+};
+
+} // namespace quilder

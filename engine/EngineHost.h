@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+namespace quilder {
+
+// What the engine needs of the window. The window implements it; tests and the headless
+// benchmark provide their own.
+class EngineHost {
+public:
+    virtual ~EngineHost() = default;
+
+    // Lets the window handle its pending events (timers, commands) once.
+    virtual void Yield() = 0;
+    // Status panel 1.
+    virtual void SetStatusText(const QString& text) = 0;
+    // Value of class box 1 (Huge) ... 7 (Tiny); 1 means ticked. Read anew for every file.
+    virtual int ClassBoxValue(int box) const = 0;
+
+    // The folder tree, positions 1 to NodeCount in the order the tree added its nodes.
+    virtual int NodeCount() const = 0;
+    virtual bool NodeChecked(int position) const = 0;
+    virtual int NodeChildCount(int position) const = 0;
+    virtual QString NodeKey(int position) const = 0;
+
+    virtual bool StopRequested() const = 0;
+    // The animation timer of status panel 1: 0 stops it, any other value (re)starts it.
+    virtual void SetAnimationInterval(int milliseconds) = 0;
+};
+
+enum class PhaseVerdict { Completed, Stopped };
+
+} // namespace quilder

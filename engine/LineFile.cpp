@@ -1,0 +1,114 @@
+#include "LineFile.h"
+
+#include "FileSystem.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+namespace quilder {
+
+namespace {
+
+void WriteOut(const std::string& file, const std::string& data) {
+    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    const char* p = data.data();
+    std::size_t left = data.size();
+    while (left > 0) {
+        const ssize_t n = write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    close(fd);
+}
+
+} // namespace
+
+LineFile::~LineFile() { Flush(); }
+
+void LineFile::AppendLine(const std::string& file, std::string_view text) {
+    std::string& buffer = pending_[file];
+    buffer.append(text);
+    buffer.append("\r\n", 2);
+    pendingBytes_ += text.size() + 2;
+    if (pendingBytes_ > kFlushAbove) Flush();
+}
+
+void LineFile::Flush() {
+    for (const auto& [file, data] : pending_) WriteOut(file, data);
+    pending_.clear();
+    pendingBytes_ = 0;
+}
+
+void LineFile::Flush(const std::string& file) {
+    const auto it = pending_.find(file);
+    if (it == pending_.end()) return;
+    WriteOut(it->first, it->second);
+    pendingBytes_ -= it->second.size();
+    pending_.erase(it);
+}
+
+void LineFile::DiscardUnder(const std::string& folder) {
+    const std::string prefix = folder.ends_with('/') ? folder : folder + '/';
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        if (it->first.starts_with(prefix)) {
+            pendingBytes_ -= it->second.size();
+            it = pending_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+std::int64_t LineFile::CountLines(const std::string& file) {
+    Flush(file);
+    FileSystem& fs = FileSystemService();
+    ReadHandle handle(fs, file);
+    if (!handle.IsOpen()) return -1;
+    // Counted the way LineReader splits: a CR ends a line, an LF right after it belongs to it,
+    // and text after the last line end is one more line.
+    std::int64_t lines = 0;
+    bool openLine = false;
+    bool afterCr = false;
+    char buffer[1 << 16];
+    std::uint64_t offset = 0;
+    for (;;) {
+        const long long n = handle.ReadAt(buffer, sizeof buffer, offset);
+        if (n < 0) return -1;
+        if (n == 0) break;
+        for (long long i = 0; i < n; ++i) {
+            const char c = buffer[i];
+            if (c == '\r') {
+                ++lines;
+                openLine = false;
+                afterCr = true;
+            } else {
+                if (!(afterCr && c == '\n')) openLine = true;
+                afterCr = false;
+            }
+        }
+        offset += static_cast<std::uint64_t>(n);
+    }
+    return lines + (openLine ? 1 : 0);
+}
+
+namespace {
+std::unique_ptr<LineFile>& Slot() {
+    static std::unique_ptr<LineFile> slot;
+    return slot;
+}
+} // namespace
+
+LineFile& LineFileService() {
+    auto& slot = Slot();
+    if (!slot) slot = std::make_unique<LineFile>();
+    return *slot;
+}
+
+void ReleaseLineFileService() { Slot().reset(); }
+
+} // namespace quilder

@@ -1,0 +1,320 @@
+#include "FileSystem.h"
+
+#include "PathText.h"
+
+#include <QLocale>
+#include <QMimeDatabase>
+#include <QStorageInfo>
+#include <QTimeZone>
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quilder {
+
+namespace {
+
+bool IsDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+bool IsNetworkFileSystem(const QByteArray& type) {
+    static const char* const kNetwork[] = {"nfs",  "nfs4",       "cifs",      "smb3", "smbfs",
+                                           "9p",   "fuse.sshfs", "fuse.rclone", "afs", "ncpfs",
+                                           "davfs", "fuse.davfs2", "glusterfs", "ceph"};
+    for (const char* t : kNetwork)
+        if (type == t) return true;
+    return false;
+}
+
+// Removes everything inside the open folder dfd; the folder itself stays.
+bool RemoveContents(int dfd) {
+    DIR* dir = fdopendir(dfd);
+    if (!dir) {
+        close(dfd);
+        return false;
+    }
+    bool ok = true;
+    std::vector<std::string> names;
+    while (dirent* e = readdir(dir)) {
+        if (!IsDotOrDotDot(e->d_name)) names.emplace_back(e->d_name);
+    }
+    for (const std::string& name : names) {
+        struct stat st {};
+        if (fstatat(dfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (S_ISDIR(st.st_mode)) {
+            const int sub = openat(dfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub < 0 || !RemoveContents(sub)) ok = false;
+            if (unlinkat(dfd, name.c_str(), AT_REMOVEDIR) != 0) ok = false;
+        } else if (unlinkat(dfd, name.c_str(), 0) != 0) {
+            ok = false;
+        }
+    }
+    closedir(dir);
+    return ok;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/') return folder + name;
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    path += '/';
+    path += name;
+    return path;
+}
+
+QString ModifiedDateText(const QDateTime& when) {
+    const QLocale locale = QLocale::system();
+    QString text = locale.toString(when.date(), QLocale::ShortFormat);
+    const QTime time = when.time();
+    if (time.hour() != 0 || time.minute() != 0 || time.second() != 0)
+        text += QLatin1Char(' ') + locale.toString(time, QLocale::LongFormat);
+    return text;
+}
+
+FileSystem::FileSystem() = default;
+FileSystem::~FileSystem() = default;
+
+std::vector<Drive> FileSystem::Drives() {
+    if (replacedDrives_) return *replacedDrives_;
+    std::vector<Drive> drives;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady()) continue;
+        Drive drive;
+        drive.key = TextToPath(volume.rootPath());
+        QString label = IsNetworkFileSystem(volume.fileSystemType())
+                            ? PathToText(volume.device().toStdString())
+                            : volume.name();
+        drive.caption = label.isEmpty() ? volume.rootPath()
+                                        : label + QStringLiteral(" (") + volume.rootPath() +
+                                              QStringLiteral(")");
+        drives.push_back(std::move(drive));
+    }
+    return drives;
+}
+
+void FileSystem::ReplaceDrives(std::vector<Drive> drives) { replacedDrives_ = std::move(drives); }
+
+bool FileSystem::ListFolder(const std::string& path, FolderListing& out, bool withFolders) {
+    out.files.clear();
+    out.folders.clear();
+    const int dfd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd < 0) return false;
+    struct stat self {};
+    if (fstat(dfd, &self) != 0) {
+        close(dfd);
+        return false;
+    }
+    DIR* dir = fdopendir(dfd);
+    if (!dir) {
+        close(dfd);
+        return false;
+    }
+    errno = 0;
+    while (dirent* e = readdir(dir)) {
+        const unsigned char type = e->d_type;
+        if (IsDotOrDotDot(e->d_name)) continue;
+        if (type != DT_REG && type != DT_UNKNOWN && !(type == DT_DIR && withFolders)) continue;
+        struct stat st {};
+        if (fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue; // vanished meanwhile
+        if (S_ISREG(st.st_mode)) {
+            std::string name(e->d_name);
+            std::string full = JoinPath(path, name);
+            out.files.push_back({std::move(name), std::move(full), static_cast<std::uint64_t>(st.st_size)});
+        } else if (withFolders && S_ISDIR(st.st_mode) && st.st_dev == self.st_dev) {
+            std::string name(e->d_name);
+            std::string full = JoinPath(path, name);
+            out.folders.push_back({std::move(name), std::move(full)});
+        }
+        errno = 0;
+    }
+    const bool failed = errno != 0;
+    closedir(dir);
+    if (failed) {
+        out.files.clear();
+        out.folders.clear();
+        return false;
+    }
+    return true;
+}
+
+bool FileSystem::ListFileNames(const std::string& path, std::vector<std::string>& names) {
+    names.clear();
+    const int dfd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd < 0) return false;
+    DIR* dir = fdopendir(dfd);
+    if (!dir) {
+        close(dfd);
+        return false;
+    }
+    while (dirent* e = readdir(dir)) {
+        if (IsDotOrDotDot(e->d_name)) continue;
+        if (e->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            if (fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+                continue;
+        } else if (e->d_type != DT_REG) {
+            continue;
+        }
+        names.emplace_back(e->d_name);
+    }
+    closedir(dir);
+    return true;
+}
+
+bool FileSystem::IsFile(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool FileSystem::IsFolder(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<std::uint64_t> FileSystem::FileSize(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::optional<FileDetails> FileSystem::LookUpFile(const std::string& path) {
+    // Only absolute paths name a file: a relative one would depend on the working folder.
+    if (path.empty() || path.front() != '/') return std::nullopt;
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    const std::size_t slash = path.rfind('/');
+    FileDetails d;
+    d.name = path.substr(slash + 1);
+    if (d.name.empty()) return std::nullopt;
+    d.folder = path.substr(0, slash);
+    while (d.folder.size() > 1 && d.folder.back() == '/') d.folder.pop_back();
+    if (d.folder.empty()) d.folder.assign(1, '/');
+    d.size = static_cast<std::uint64_t>(st.st_size);
+    static const QMimeDatabase mimeDatabase;
+    d.typeDescription =
+        mimeDatabase.mimeTypeForFile(PathToText(d.name), QMimeDatabase::MatchExtension).comment();
+    d.modified = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(st.st_mtim.tv_sec) * 1000 +
+                                                    st.st_mtim.tv_nsec / 1000000);
+    d.modifiedText = ModifiedDateText(d.modified);
+    return d;
+}
+
+bool FileSystem::DeleteFile(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    return unlink(path.c_str()) == 0;
+}
+
+bool FileSystem::CreateFolder(const std::string& path) {
+    return !path.empty() && mkdir(path.c_str(), 0755) == 0;
+}
+
+bool FileSystem::DeleteFolder(const std::string& path) {
+    if (path.empty()) return false;
+    const int dfd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dfd < 0) return false;
+    RemoveContents(dfd);
+    return rmdir(path.c_str()) == 0;
+}
+
+bool FileSystem::CopyFile(const std::string& from, const std::string& to) {
+    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    struct stat st {};
+    if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(in);
+        return false;
+    }
+    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) {
+        close(in);
+        return false;
+    }
+    bool ok = true;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) {
+            ok = false;
+            break;
+        }
+    }
+    close(in);
+    if (close(out) != 0) ok = false;
+    return ok;
+}
+
+bool FileSystem::SetAttributes(const std::string& path, int attributes) {
+    (void)attributes; // hidden and system have no counterpart here
+    return IsFolder(path) || IsFile(path);
+}
+
+int FileSystem::OpenRead(const std::string& path) {
+    if (path.empty()) return -1;
+    // Non-blocking so that a FIFO put in a file's place can never hang the open.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+long long FileSystem::ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) {
+    auto* p = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n = pread(fd, p + done, length - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<long long>(done);
+}
+
+void FileSystem::CloseRead(int fd) { close(fd); }
+
+namespace {
+std::unique_ptr<FileSystem>& ServiceSlot() {
+    static std::unique_ptr<FileSystem> slot;
+    return slot;
+}
+} // namespace
+
+FileSystem& FileSystemService() {
+    auto& slot = ServiceSlot();
+    if (!slot) slot = std::make_unique<FileSystem>();
+    return *slot;
+}
+
+void ReplaceFileSystemService(std::unique_ptr<FileSystem> fs) { ServiceSlot() = std::move(fs); }
+
+void ReleaseFileSystemService() { ServiceSlot().reset(); }
+
+} // namespace quilder

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quilder {
+
+struct Drive {
+    std::string key; // the mount's root path; also the drive's root folder
+    QString caption; // volume name (or share) + " (" + key + ")"
+};
+
+struct FileEntry {
+    std::string name;
+    std::string path;
+    std::uint64_t size = 0;
+};
+
+struct FolderEntry {
+    std::string name;
+    std::string path;
+};
+
+struct FolderListing {
+    std::vector<FileEntry> files;
+    std::vector<FolderEntry> folders;
+};
+
+struct FileDetails {
+    std::string name;
+    std::string folder; // no trailing separator, except for the root folder "/"
+    std::uint64_t size = 0;
+    QString typeDescription;
+    QDateTime modified;
+    QString modifiedText;
+};
+
+// Joins a folder and a name with one separator; a folder that already ends with one (the root)
+// gets none added.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The system locale's short date, a blank and its long time; no time at exactly midnight.
+QString ModifiedDateText(const QDateTime& when);
+
+// The program's way to the file system. Every operation reports failure as a value. Tests
+// derive from it to make single paths fail, or hand in temporary folders as drives.
+class FileSystem {
+public:
+    FileSystem();
+    virtual ~FileSystem();
+    FileSystem(const FileSystem&) = delete;
+    FileSystem& operator=(const FileSystem&) = delete;
+
+    // Mounted volumes that are valid and ready, or the list handed to ReplaceDrives.
+    virtual std::vector<Drive> Drives();
+    void ReplaceDrives(std::vector<Drive> drives);
+
+    // Regular files and sub-folders of a folder, in the order the system returns them. Links,
+    // FIFOs, sockets and devices are never listed; a sub-folder on another file system (a mount
+    // point) is not listed. Sub-folders are only looked at when withFolders is true.
+    virtual bool ListFolder(const std::string& path, FolderListing& out, bool withFolders = true);
+    // Names of the regular files of a folder only: cheaper when sizes are not needed.
+    virtual bool ListFileNames(const std::string& path, std::vector<std::string>& names);
+
+    virtual bool IsFile(const std::string& path);
+    virtual bool IsFolder(const std::string& path);
+    virtual std::optional<std::uint64_t> FileSize(const std::string& path);
+    virtual std::optional<FileDetails> LookUpFile(const std::string& path);
+
+    virtual bool DeleteFile(const std::string& path);   // forced: read-only makes no difference
+    virtual bool CreateFolder(const std::string& path); // false when it already exists
+    virtual bool DeleteFolder(const std::string& path); // with everything in it
+    virtual bool CopyFile(const std::string& from, const std::string& to); // replaces `to`
+    virtual bool SetAttributes(const std::string& path, int attributes);   // no such thing here
+
+    // Positioned reads. OpenRead gives a descriptor or -1; ReadAt gives the bytes read (fewer
+    // only at the end of the file) or -1 on a read error.
+    virtual int OpenRead(const std::string& path);
+    virtual long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset);
+    virtual void CloseRead(int fd);
+
+private:
+    std::optional<std::vector<Drive>> replacedDrives_;
+};
+
+// An open file for reading that is always closed, whatever way the scope is left.
+class ReadHandle {
+public:
+    ReadHandle(FileSystem& fs, const std::string& path) : fs_(fs), fd_(fs.OpenRead(path)) {}
+    ~ReadHandle() {
+        if (fd_ >= 0) fs_.CloseRead(fd_);
+    }
+    ReadHandle(const ReadHandle&) = delete;
+    ReadHandle& operator=(const ReadHandle&) = delete;
+    bool IsOpen() const { return fd_ >= 0; }
+    long long ReadAt(void* buffer, std::size_t length, std::uint64_t offset) {
+        return fs_.ReadAt(fd_, buffer, length, offset);
+    }
+
+private:
+    FileSystem& fs_;
+    int fd_;
+};
+
+// The process's file-system service: created on first use, replaceable by tests, released at
+// shut-down.
+FileSystem& FileSystemService();
+void ReplaceFileSystemService(std::unique_ptr<FileSystem> fs);
+void ReleaseFileSystemService();
+
+} // namespace quilder

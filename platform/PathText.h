@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace quilder {
+
+// File names are bytes and need not be valid UTF-8. Valid UTF-8 decodes as usual; each byte b of
+// an invalid sequence becomes the lone surrogate U+DC00 + b, which no valid text can hold, so the
+// mapping is one to one and a path survives bytes -> text -> bytes unchanged.
+QString PathToText(std::string_view bytes);
+std::string TextToPath(const QString& text);
+
+// A path holding one of these bytes cannot be stored as a line of a line file without ambiguity.
+bool HasLineBreakOrTab(std::string_view path);
+
+} // namespace quilder

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "EngineHost.h"
+
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <vector>
+
+namespace quilder::test {
+
+struct FakeNode {
+    QString key;
+    bool checked = true;
+    int children = 0;
+};
+
+// A host that records what the engine does and can act at each yield, as a user would.
+class FakeEngineHost : public EngineHost {
+public:
+    FakeEngineHost() { boxes.fill(1); }
+
+    void Yield() override {
+        ++yields;
+        if (onYield) onYield(yields);
+    }
+    void SetStatusText(const QString& text) override { statusTexts << text; }
+    int ClassBoxValue(int box) const override {
+        ++boxReads;
+        return boxes[box];
+    }
+    int NodeCount() const override { return static_cast<int>(nodes.size()); }
+    bool NodeChecked(int p) const override { return nodes[p - 1].checked; }
+    int NodeChildCount(int p) const override { return nodes[p - 1].children; }
+    QString NodeKey(int p) const override { return nodes[p - 1].key; }
+    bool StopRequested() const override { return stop; }
+    void SetAnimationInterval(int ms) override { intervals.push_back(ms); }
+
+    void TickOnly(int box) {
+        boxes.fill(0);
+        boxes[box] = 1;
+    }
+
+    std::array<int, 8> boxes{};
+    std::vector<FakeNode> nodes;
+    bool stop = false;
+    int yields = 0;
+    mutable int boxReads = 0;
+    QStringList statusTexts;
+    std::vector<int> intervals;
+    std::function<void(int)> onYield;
+};
+
+} // namespace quilder::test

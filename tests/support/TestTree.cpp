@@ -1,0 +1,102 @@
+#include "TestTree.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace quilder::test {
+
+namespace {
+void Require(bool ok, const std::string& what) {
+    if (!ok) throw std::runtime_error("test tree: cannot create " + what);
+}
+
+void MakeParents(const std::string& path) {
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1))
+        mkdir(path.substr(0, slash).c_str(), 0755);
+}
+} // namespace
+
+TestTree::TestTree() : root_(dir_.path().toStdString()) { Require(dir_.isValid(), "root"); }
+
+std::string TestTree::Path(std::string_view relative) const {
+    return root_ + "/" + std::string(relative);
+}
+
+std::string TestTree::Folder(std::string_view relative) {
+    const std::string path = Path(relative);
+    MakeParents(path + "/");
+    struct stat st {};
+    Require(stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode), path);
+    return path;
+}
+
+std::string TestTree::File(std::string_view relative, std::string_view bytes) {
+    const std::string path = Path(relative);
+    MakeParents(path);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    Require(out.good(), path);
+    return path;
+}
+
+std::string TestTree::Bytes(std::uint64_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    std::uint32_t x = seed * 2654435761u + 12345u;
+    for (auto& b : bytes) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        b = static_cast<char>(x & 0xFF);
+    }
+    return bytes;
+}
+
+std::string TestTree::FileOfSize(std::string_view relative, std::uint64_t size, unsigned seed) {
+    return File(relative, Bytes(size, seed));
+}
+
+std::string TestTree::SparseFile(std::string_view relative, std::uint64_t size) {
+    const std::string path = Path(relative);
+    MakeParents(path);
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    Require(fd >= 0 && ftruncate(fd, static_cast<off_t>(size)) == 0, path);
+    close(fd);
+    return path;
+}
+
+std::string TestTree::Link(std::string_view relative, const std::string& target) {
+    const std::string path = Path(relative);
+    MakeParents(path);
+    Require(symlink(target.c_str(), path.c_str()) == 0, path);
+    return path;
+}
+
+std::string TestTree::Fifo(std::string_view relative) {
+    const std::string path = Path(relative);
+    MakeParents(path);
+    Require(mkfifo(path.c_str(), 0644) == 0, path);
+    return path;
+}
+
+void TestTree::SetModified(std::string_view relative, std::int64_t secondsSinceEpoch) {
+    const std::string path = Path(relative);
+    timeval times[2] = {{static_cast<time_t>(secondsSinceEpoch), 0},
+                        {static_cast<time_t>(secondsSinceEpoch), 0}};
+    Require(utimes(path.c_str(), times) == 0, path);
+}
+
+std::string TestTree::Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+} // namespace quilder::test

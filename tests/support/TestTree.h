@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QTemporaryDir>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quilder::test {
+
+// A temporary folder tree on disk for tests. Paths given to the helpers are relative to Root().
+class TestTree {
+public:
+    TestTree();
+    const std::string& Root() const { return root_; }
+    std::string Path(std::string_view relative) const;
+
+    std::string Folder(std::string_view relative);
+    std::string File(std::string_view relative, std::string_view bytes);
+    // A file of `size` bytes, filled from a seed so that equal seeds give equal content.
+    std::string FileOfSize(std::string_view relative, std::uint64_t size, unsigned seed = 1);
+    // A file with a hole: no data blocks, any size.
+    std::string SparseFile(std::string_view relative, std::uint64_t size);
+    std::string Link(std::string_view relative, const std::string& target);
+    std::string Fifo(std::string_view relative);
+    void SetModified(std::string_view relative, std::int64_t secondsSinceEpoch);
+
+    static std::string Read(const std::string& path);
+    static std::string Bytes(std::uint64_t size, unsigned seed);
+
+private:
+    QTemporaryDir dir_;
+    std::string root_;
+};
+
+} // namespace quilder::test
