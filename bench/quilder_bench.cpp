@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
             return 2;
         } else {
             std::string folder = arg;
-            while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+            while (folder.size() > 1 && folder.back() == '/')
+                folder.pop_back();
             folders << PathToText(folder);
         }
     }
@@ -78,8 +79,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    QTemporaryDir temporary(storeParent.empty() ? QDir::tempPath() + "/quilder-bench-XXXXXX"
-                                                : PathToText(storeParent) + "/quilder-bench-XXXXXX");
+    QTemporaryDir temporary(storeParent.empty()
+                                ? QDir::tempPath() + "/quilder-bench-XXXXXX"
+                                : PathToText(storeParent) + "/quilder-bench-XXXXXX");
     if (!temporary.isValid()) {
         std::fprintf(stderr, "quilder-bench: cannot create a work store\n");
         return 1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SizeClass.h"
+
 #include <QString>
 
 namespace quilder {
@@ -16,6 +18,11 @@ public:
     virtual void SetStatusText(const QString& text) = 0;
     // Value of class box 1 (Huge) ... 7 (Tiny); 1 means ticked. Read anew for every file.
     virtual int ClassBoxValue(int box) const = 0;
+    // Tag of class box 1 ... 7: its group folder relative to the program folder.
+    virtual QString ClassBoxTag(int box) const {
+        const std::string_view tag = kSizeClasses[OrderOfBox(box)].groupFolderTag;
+        return QString::fromLatin1(tag.data(), static_cast<qsizetype>(tag.size()));
+    }
 
     // The folder tree, positions 1 to NodeCount in the order the tree added its nodes.
     virtual int NodeCount() const = 0;

@@ -28,7 +28,9 @@ void WriteOut(const std::string& file, const std::string& data) {
 
 } // namespace
 
-LineFile::~LineFile() { Flush(); }
+LineFile::~LineFile() {
+    Flush();
+}
 
 void LineFile::AppendLine(const std::string& file, std::string_view text) {
     std::string& buffer = pending_[file];
@@ -39,7 +41,8 @@ void LineFile::AppendLine(const std::string& file, std::string_view text) {
 }
 
 void LineFile::Flush() {
-    for (const auto& [file, data] : pending_) WriteOut(file, data);
+    for (const auto& [file, data] : pending_)
+        WriteOut(file, data);
     pending_.clear();
     pendingBytes_ = 0;
 }
@@ -109,6 +112,8 @@ LineFile& LineFileService() {
     return *slot;
 }
 
-void ReleaseLineFileService() { Slot().reset(); }
+void ReleaseLineFileService() {
+    Slot().reset();
+}
 
 } // namespace quilder

@@ -10,8 +10,8 @@ enum class SizeUnit { Bytes, KB, MB };
 
 // One size class. Bounds are inclusive; Huge has no upper bound.
 struct SizeClass {
-    std::string_view code;          // work-store folder name
-    std::string_view name;          // "Tiny" ... "Huge": also the view option's caption
+    std::string_view code; // work-store folder name
+    std::string_view name; // "Tiny" ... "Huge": also the view option's caption
     std::uint64_t smallest;
     std::uint64_t largest;
     int selectorBox;                // index in the class boxes and result lists (1 = Huge)
@@ -36,12 +36,12 @@ inline constexpr std::array<SizeClass, kClassCount> kSizeClasses{{
      6, 204, SizeUnit::KB},
     {"n", "Normal", 102400, 1048575, 4, "normal files", "Normal (100KB <= size < 1MB)",
      "/compared/n", 6, 2096, SizeUnit::KB},
-    {"l", "Large", 1048576, 10485759, 3, "large files", "Large (1MB <= size < 10MB)",
-     "/compared/l", 6, 17476, SizeUnit::MB},
+    {"l", "Large", 1048576, 10485759, 3, "large files", "Large (1MB <= size < 10MB)", "/compared/l",
+     6, 17476, SizeUnit::MB},
     {"vl", "Very Large", 10485760, 104857599, 2, "very large files",
      "Very Large (10MB <= size < 100MB)", "/compared/vl", 0, 0, SizeUnit::MB},
-    {"h", "Huge", 104857600, kNoLimit, 1, "huge files", "Huge (size >= 100MB)", "/compared/h", 0,
-     0, SizeUnit::MB},
+    {"h", "Huge", 104857600, kNoLimit, 1, "huge files", "Huge (size >= 100MB)", "/compared/h", 0, 0,
+     SizeUnit::MB},
 }};
 
 inline constexpr int kTinyOrder = 0;
@@ -56,8 +56,12 @@ constexpr int ClassOfSize(std::uint64_t size) {
 }
 
 // Class boxes, view options and result lists share one index: 1 Huge ... 7 Tiny.
-constexpr int BoxOfOrder(int order) { return kClassCount - order; }
-constexpr int OrderOfBox(int box) { return kClassCount - box; }
+constexpr int BoxOfOrder(int order) {
+    return kClassCount - order;
+}
+constexpr int OrderOfBox(int box) {
+    return kClassCount - box;
+}
 
 // Class order of a class code, or -1 for a code that names no class.
 constexpr int OrderOfCode(std::string_view code) {

@@ -21,7 +21,8 @@ void ResetStore(const std::string& root) {
     LineFileService().DiscardUnder(root);
     if (fs.IsFolder(root)) fs.DeleteFolder(root);
     fs.CreateFolder(root);
-    for (const SizeClass& c : kSizeClasses) fs.CreateFolder(root + "/" + std::string(c.code));
+    for (const SizeClass& c : kSizeClasses)
+        fs.CreateFolder(root + "/" + std::string(c.code));
     fs.SetAttributes(root, kHiddenAndSystem);
 }
 
@@ -33,18 +34,28 @@ void InitWorkStorePaths(const std::string& programFolder) {
         ScanFolderPaths[order] = ScanStorePath() + "/" + std::string(kSizeClasses[order].code);
 }
 
-const std::string& ProgramFolder() { return ProgramFolderSlot(); }
+const std::string& ProgramFolder() {
+    return ProgramFolderSlot();
+}
 
-std::string ScanStorePath() { return ProgramFolder() + "/scanned"; }
+std::string ScanStorePath() {
+    return ProgramFolder() + "/scanned";
+}
 
-std::string CompareStorePath() { return ProgramFolder() + "/compared"; }
+std::string CompareStorePath() {
+    return ProgramFolder() + "/compared";
+}
 
 std::string GroupFolderPath(int classOrder) {
     return CompareStorePath() + "/" + std::string(kSizeClasses[classOrder].code);
 }
 
-void ResetScanStore() { ResetStore(ScanStorePath()); }
+void ResetScanStore() {
+    ResetStore(ScanStorePath());
+}
 
-void ResetCompareStore() { ResetStore(CompareStorePath()); }
+void ResetCompareStore() {
+    ResetStore(CompareStorePath());
+}
 
 } // namespace quilder

@@ -15,8 +15,8 @@ extern std::array<std::string, kClassCount> ScanFolderPaths;
 void InitWorkStorePaths(const std::string& programFolder);
 const std::string& ProgramFolder();
 
-std::string ScanStorePath();                // P/scanned
-std::string CompareStorePath();             // P/compared
+std::string ScanStorePath();                 // P/scanned
+std::string CompareStorePath();              // P/compared
 std::string GroupFolderPath(int classOrder); // P/compared/<code>
 
 // Make P/scanned (or P/compared) exist, empty, with its seven class folders. Each step that

@@ -22,9 +22,9 @@ bool IsDotOrDotDot(const char* name) {
 }
 
 bool IsNetworkFileSystem(const QByteArray& type) {
-    static const char* const kNetwork[] = {"nfs",  "nfs4",       "cifs",      "smb3", "smbfs",
-                                           "9p",   "fuse.sshfs", "fuse.rclone", "afs", "ncpfs",
-                                           "davfs", "fuse.davfs2", "glusterfs", "ceph"};
+    static const char* const kNetwork[] = {"nfs",   "nfs4",        "cifs",        "smb3", "smbfs",
+                                           "9p",    "fuse.sshfs",  "fuse.rclone", "afs",  "ncpfs",
+                                           "davfs", "fuse.davfs2", "glusterfs",   "ceph"};
     for (const char* t : kNetwork)
         if (type == t) return true;
     return false;
@@ -46,7 +46,8 @@ bool RemoveContents(int dfd) {
         struct stat st {};
         if (fstatat(dfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
         if (S_ISDIR(st.st_mode)) {
-            const int sub = openat(dfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const int sub =
+                openat(dfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (sub < 0 || !RemoveContents(sub)) ok = false;
             if (unlinkat(dfd, name.c_str(), AT_REMOVEDIR) != 0) ok = false;
         } else if (unlinkat(dfd, name.c_str(), 0) != 0) {
@@ -112,7 +113,9 @@ std::vector<Drive> FileSystem::Drives() {
     return drives;
 }
 
-void FileSystem::ReplaceDrives(std::vector<Drive> drives) { replacedDrives_ = std::move(drives); }
+void FileSystem::ReplaceDrives(std::vector<Drive> drives) {
+    replacedDrives_ = std::move(drives);
+}
 
 bool FileSystem::ListFolder(const std::string& path, FolderListing& out, bool withFolders) {
     out.files.clear();
@@ -139,7 +142,8 @@ bool FileSystem::ListFolder(const std::string& path, FolderListing& out, bool wi
         if (S_ISREG(st.st_mode)) {
             std::string name(e->d_name);
             std::string full = JoinPath(path, name);
-            out.files.push_back({std::move(name), std::move(full), static_cast<std::uint64_t>(st.st_size)});
+            out.files.push_back(
+                {std::move(name), std::move(full), static_cast<std::uint64_t>(st.st_size)});
         } else if (withFolders && S_ISDIR(st.st_mode) && st.st_dev == self.st_dev) {
             std::string name(e->d_name);
             std::string full = JoinPath(path, name);
@@ -207,14 +211,15 @@ std::optional<FileDetails> FileSystem::LookUpFile(const std::string& path) {
     d.name = path.substr(slash + 1);
     if (d.name.empty()) return std::nullopt;
     d.folder = path.substr(0, slash);
-    while (d.folder.size() > 1 && d.folder.back() == '/') d.folder.pop_back();
+    while (d.folder.size() > 1 && d.folder.back() == '/')
+        d.folder.pop_back();
     if (d.folder.empty()) d.folder.assign(1, '/');
     d.size = static_cast<std::uint64_t>(st.st_size);
     static const QMimeDatabase mimeDatabase;
     d.typeDescription =
         mimeDatabase.mimeTypeForFile(PathToText(d.name), QMimeDatabase::MatchExtension).comment();
     d.modified = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(st.st_mtim.tv_sec) * 1000 +
-                                                    st.st_mtim.tv_nsec / 1000000);
+                                                st.st_mtim.tv_nsec / 1000000);
     d.modifiedText = ModifiedDateText(d.modified);
     return d;
 }
@@ -298,7 +303,9 @@ long long FileSystem::ReadAt(int fd, void* buffer, std::size_t length, std::uint
     return static_cast<long long>(done);
 }
 
-void FileSystem::CloseRead(int fd) { close(fd); }
+void FileSystem::CloseRead(int fd) {
+    close(fd);
+}
 
 namespace {
 std::unique_ptr<FileSystem>& ServiceSlot() {
@@ -313,8 +320,12 @@ FileSystem& FileSystemService() {
     return *slot;
 }
 
-void ReplaceFileSystemService(std::unique_ptr<FileSystem> fs) { ServiceSlot() = std::move(fs); }
+void ReplaceFileSystemService(std::unique_ptr<FileSystem> fs) {
+    ServiceSlot() = std::move(fs);
+}
 
-void ReleaseFileSystemService() { ServiceSlot().reset(); }
+void ReleaseFileSystemService() {
+    ServiceSlot().reset();
+}
 
 } // namespace quilder

@@ -59,7 +59,8 @@ bool ReadAllLines(FileSystem& fs, const std::string& path, std::vector<std::stri
     LineReader reader(fs, path);
     if (!reader.IsOpen()) return false;
     std::string line;
-    while (reader.Next(line)) lines.push_back(line);
+    while (reader.Next(line))
+        lines.push_back(line);
     return !reader.Failed();
 }
 

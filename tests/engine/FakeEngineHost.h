@@ -27,7 +27,7 @@ public:
     void SetStatusText(const QString& text) override { statusTexts << text; }
     int ClassBoxValue(int box) const override {
         ++boxReads;
-        return boxes[box];
+        return boxValue ? boxValue(box) : boxes[box];
     }
     int NodeCount() const override { return static_cast<int>(nodes.size()); }
     bool NodeChecked(int p) const override { return nodes[p - 1].checked; }
@@ -49,6 +49,7 @@ public:
     QStringList statusTexts;
     std::vector<int> intervals;
     std::function<void(int)> onYield;
+    std::function<int(int)> boxValue; // when set, answers instead of `boxes`
 };
 
 } // namespace quilder::test

@@ -23,7 +23,9 @@ void MakeParents(const std::string& path) {
 }
 } // namespace
 
-TestTree::TestTree() : root_(dir_.path().toStdString()) { Require(dir_.isValid(), "root"); }
+TestTree::TestTree() : root_(dir_.path().toStdString()) {
+    Require(dir_.isValid(), "root");
+}
 
 std::string TestTree::Path(std::string_view relative) const {
     return root_ + "/" + std::string(relative);
