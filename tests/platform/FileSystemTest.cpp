@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -68,6 +69,31 @@ TEST(FileSystemListing, OnlyRegularFilesAndRealSubFolders) {
     std::vector<std::string> names;
     ASSERT_TRUE(fs.ListFileNames(tree.Root(), names));
     EXPECT_THAT(names, UnorderedElementsAre("a.txt", ".hidden"));
+}
+
+TEST(FileSystemListing, MountPointsAreNotSubFolders) {
+    // Every mounted volume is reached through its own drive, so /proc, /sys and network mounts
+    // never become part of a walk of the root folder.
+    FileSystem fs;
+    FolderListing listing;
+    ASSERT_TRUE(fs.ListFolder("/", listing));
+    struct stat root {};
+    ASSERT_EQ(stat("/", &root), 0);
+    int mountPoints = 0;
+    for (const char* name : {"proc", "sys", "dev"}) {
+        struct stat st {};
+        const std::string path = std::string("/") + name;
+        if (stat(path.c_str(), &st) != 0 || st.st_dev == root.st_dev) continue;
+        ++mountPoints;
+        EXPECT_THAT(Names(listing.folders), ::testing::Not(::testing::Contains(name)));
+    }
+    EXPECT_GT(mountPoints, 0) << "no mount point below / to check against";
+    for (const FolderEntry& folder : listing.folders) {
+        struct stat st {};
+        ASSERT_EQ(lstat(folder.path.c_str(), &st), 0) << folder.path;
+        EXPECT_EQ(st.st_dev, root.st_dev) << folder.path;
+        EXPECT_EQ(folder.path, "/" + folder.name);
+    }
 }
 
 TEST(FileSystemListing, FolderThatCannotBeOpenedGivesNothing) {
