@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Runs quilder-bench and the peers (jdupes, fdupes, rdfind) on one tree, one after the other in
+# the same run; prints each wall time, its ratio to quilder-bench's, and whether each peer found
+# the same groups (as sets of sets of paths).
+#   bench/compare-peers.sh TREE
+# QUILDER_BENCH names the quilder-bench program (default: build/bench/quilder-bench beside this
+# script's folder); PEERS picks peers (default: "jdupes fdupes rdfind"). Every file of the tree
+# is read once before the timed runs (WARM=0 skips that), so that no program pays for a cold
+# cache that the ones after it would not.
+set -euo pipefail
+
+if [[ $# -ne 1 || ! -d $1 ]]; then
+    echo "usage: compare-peers.sh TREE" >&2
+    exit 2
+fi
+tree=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+bench=${QUILDER_BENCH:-$here/../build/bench/quilder-bench}
+peers=${PEERS:-"jdupes fdupes rdfind"}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+now_ms() { date +%s%3N; }
+
+# Canonical groups: one line per group, its sorted paths joined by a unit separator; lines
+# sorted. Input: one path per line, an empty line between groups.
+canonical() {
+    awk -v RS= -v FS='\n' '{
+        n = split($0, p, "\n"); for (i = 2; i <= n; i++) { v = p[i]; j = i - 1
+            while (j > 0 && p[j] > v) { p[j + 1] = p[j]; j-- } p[j + 1] = v }
+        line = p[1]; for (i = 2; i <= n; i++) line = line "\037" p[i]; print line }' |
+        LC_ALL=C sort
+}
+
+# quilder-bench lines are path TAB key CR LF; members of a group share the key.
+quilder_groups() {
+    tr -d '\r' <"$1" | awk -F'\t' '
+        NR > 1 && $2 != key { print "" } { key = $2; print $1 }'
+}
+
+# rdfind's results.txt: duptype id depth size device inode priority name; the members of a
+# group share the absolute value of id.
+rdfind_groups() {
+    grep -v '^#' "$1" | awk '{
+        id = $2 < 0 ? -$2 : $2; name = $0
+        for (f = 1; f <= 7; f++) sub(/^[^ ]+ /, "", name)
+        group[id] = group[id] "\n" name } END { for (id in group) print substr(group[id], 2) "\n" }'
+}
+
+if [[ ${WARM:-1} != 0 ]]; then
+    find "$tree" -type f -print0 | xargs -0 cat >/dev/null
+fi
+
+start=$(now_ms)
+"$bench" "$tree" >"$work/quilder.out" 2>"$work/quilder.err"
+quilder_ms=$(($(now_ms) - start))
+quilder_groups "$work/quilder.out" | canonical >"$work/quilder.groups"
+echo "quilder-bench: ${quilder_ms} ms, $(wc -l <"$work/quilder.groups") groups"
+sed 's/^/  /' "$work/quilder.err"
+
+for peer in $peers; do
+    if ! command -v "$peer" >/dev/null; then
+        echo "$peer: not installed"
+        continue
+    fi
+    start=$(now_ms)
+    case $peer in
+    jdupes | fdupes) "$peer" -r "$tree" >"$work/$peer.out" 2>/dev/null ;;
+    rdfind) (cd "$work" && rdfind -dryrun true "$tree" >/dev/null 2>&1) ;;
+    *) echo "$peer: unknown peer" >&2; continue ;;
+    esac
+    ms=$(($(now_ms) - start))
+    case $peer in
+    rdfind) rdfind_groups "$work/results.txt" | canonical >"$work/$peer.groups" ;;
+    *) canonical <"$work/$peer.out" >"$work/$peer.groups" ;;
+    esac
+    if cmp -s "$work/quilder.groups" "$work/$peer.groups"; then same="same groups"; else
+        same="DIFFERENT groups ($(wc -l <"$work/$peer.groups") groups)"; fi
+    ratios=$(awk -v q="$quilder_ms" -v p="$ms" -v peer="$peer" 'BEGIN {
+        printf "%.2f x quilder-bench, quilder-bench/%s = %.2f", (q > 0 ? p / q : 0), peer, (p > 0 ? q / p : 0) }')
+    echo "$peer: ${ms} ms, $ratios, $same"
+done

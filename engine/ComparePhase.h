@@ -1,0 +1,22 @@
+#pragma once
+
+#include "EngineHost.h"
+
+#include <string>
+
+namespace quilder {
+
+// Groups the identical files of one scan list of a class compared by content: one group file
+// per group, named list name + "_" + the position (from 1) of its first member, members in list
+// order. Yields after each position, with every group file written so far complete on disk.
+// Up to keepSamplesBytes of samples stay in memory, so that most matches are confirmed without
+// reading a file twice.
+inline constexpr std::size_t kKeepSamplesBytes = 8u << 20;
+void GroupScanList(EngineHost& host, const std::string& folder, const std::string& listName,
+                   int classOrder, std::size_t keepSamplesBytes = kKeepSamplesBytes);
+
+// Groups the scan lists of Large down to Tiny, then turns the zero-byte list and the lists of
+// Very Large and Huge files into group files as they are. A stop takes effect before a list.
+PhaseVerdict RunComparingPhase(EngineHost& host);
+
+} // namespace quilder

@@ -1,0 +1,119 @@
+#include "Fingerprint.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace quilder {
+
+namespace {
+
+constexpr std::uint64_t kSecret0 = 0xA0761D6478BD642FULL;
+constexpr std::uint64_t kSecret1 = 0xE7037ED1A0B428DBULL;
+constexpr std::uint64_t kSecret2 = 0x8EBC6AF09C88C6E3ULL;
+
+std::uint64_t Word(const char* bytes) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes, 8);
+    return word;
+}
+
+// The full 128-bit product folded to 64 bits: one multiplication mixes 16 bytes.
+std::uint64_t Fold(std::uint64_t a, std::uint64_t b) {
+    __extension__ using Wide = unsigned __int128;
+    const Wide product = static_cast<Wide>(a) * b;
+    return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+}
+
+} // namespace
+
+// Two independent chains keep the multiplier busy; collisions only cost a confirming comparison.
+std::uint64_t HashSamples(std::string_view samples) {
+    const char* p = samples.data();
+    std::size_t left = samples.size();
+    std::uint64_t a = kSecret0 ^ samples.size();
+    std::uint64_t b = kSecret1;
+    for (; left >= 32; left -= 32, p += 32) {
+        a = Fold(Word(p) ^ kSecret1, Word(p + 8) ^ a);
+        b = Fold(Word(p + 16) ^ kSecret2, Word(p + 24) ^ b);
+    }
+    for (; left >= 8; left -= 8, p += 8)
+        a = Fold(Word(p) ^ kSecret1, a ^ kSecret2);
+    if (left > 0) {
+        std::uint64_t tail = 0;
+        std::memcpy(&tail, p, left);
+        b = Fold(tail ^ kSecret2, b ^ kSecret1);
+    }
+    return Fold(a ^ kSecret0, b ^ kSecret2 ^ samples.size());
+}
+
+std::size_t MostSamplesPerFile(int classOrder) {
+    const SizeClass& c = kSizeClasses[classOrder];
+    const auto chunk = static_cast<std::uint64_t>(c.chunk);
+    return static_cast<std::size_t>(
+        ((c.largest - chunk) / static_cast<std::uint64_t>(c.stride) + 1) * chunk);
+}
+
+SampleReader::SampleReader(int classOrder)
+    : blocks_(SampleBlocksOf(classOrder)),
+      buffer_(std::make_unique_for_overwrite<char[]>(blocks_.readLength)) {}
+
+bool SampleReader::Append(FileSystem& fs, const std::string& path, std::string& out,
+                          std::uint64_t length) {
+    ReadHandle file(fs, path);
+    if (!file.IsOpen()) return false;
+    const std::size_t before = out.size();
+    for (std::uint64_t block = 0;; ++block) {
+        const std::uint64_t offset = blocks_.Offset(block);
+        if (offset >= length) return true;
+        const std::size_t wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(blocks_.readLength, length - offset));
+        const long long read = file.ReadAt(buffer_.get(), wanted, offset);
+        if (read < 0) {
+            out.resize(before);
+            return false;
+        }
+        const std::size_t whole = blocks_.WholeChunks(static_cast<std::size_t>(read));
+        if (blocks_.chunk == blocks_.stride) {
+            out.append(buffer_.get(), whole * blocks_.chunk);
+        } else {
+            for (std::size_t k = 0; k < whole; ++k)
+                out.append(buffer_.get() + k * blocks_.stride, blocks_.chunk);
+        }
+        if (whole < blocks_.perBlock) return true;
+    }
+}
+
+SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, int classOrder,
+                       std::uint64_t listedSize, std::size_t keepBudget) {
+    SampleReader reader(classOrder);
+    SampledList list;
+    list.next.assign(paths.size(), kNoMatch);
+    list.keptAt.assign(paths.size(), kNoMatch);
+    list.keptLength.assign(paths.size(), 0);
+    // Reserved once, so that keeping samples never needs twice the budget while growing.
+    const std::size_t mostPerFile = MostSamplesPerFile(classOrder);
+    list.kept.reserve(std::min(keepBudget, paths.size() * mostPerFile) + mostPerFile);
+    std::vector<std::pair<std::uint64_t, std::size_t>> keyed;
+    keyed.reserve(paths.size());
+    std::string scratch;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const bool keep = list.kept.size() + mostPerFile <= keepBudget;
+        std::string& into = keep ? list.kept : scratch;
+        const std::size_t at = keep ? list.kept.size() : 0;
+        if (!keep) scratch.clear();
+        if (!reader.Append(fs, paths[i], into, listedSize)) continue;
+        const std::string_view samples = std::string_view(into).substr(at);
+        keyed.emplace_back(HashSamples(samples), i);
+        if (keep) {
+            list.keptAt[i] = at;
+            list.keptLength[i] = samples.size();
+        }
+    }
+    std::sort(keyed.begin(), keyed.end());
+    for (std::size_t k = 1; k < keyed.size(); ++k)
+        if (keyed[k].first == keyed[k - 1].first) list.next[keyed[k - 1].second] = keyed[k].second;
+    return list;
+}
+
+} // namespace quilder

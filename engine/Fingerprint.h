@@ -1,0 +1,60 @@
+#pragma once
+
+#include "FileSystem.h"
+#include "SampleBlocks.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quilder {
+
+// Reads, once, the chunks of one file that CompareFiles would look at: every chunk that fits
+// whole, in order, one after the other.
+class SampleReader {
+public:
+    explicit SampleReader(int classOrder);
+    // Appends the file's samples to `out`; false (and `out` as it was) when the file cannot be
+    // opened or read. Reading stops at `length`, the size the file was listed with: asking for no
+    // more than that saves the read that would only find the end of the file.
+    bool Append(FileSystem& fs, const std::string& path, std::string& out, std::uint64_t length);
+
+private:
+    SampleBlocks blocks_;
+    std::unique_ptr<char[]> buffer_;
+};
+
+std::uint64_t HashSamples(std::string_view samples);
+
+// Bytes of samples of the largest file of a class compared by content.
+std::size_t MostSamplesPerFile(int classOrder);
+
+inline constexpr std::size_t kNoMatch = SIZE_MAX;
+
+// What the grouping of one scan list knows after reading every file's samples once.
+struct SampledList {
+    // For each position (from 0), the next later position with equal sample hash, or kNoMatch.
+    // Files that cannot be read have no later match and are no one's match. Following the links
+    // from a position visits, in ascending order, every later position that CompareFiles could
+    // find equal to it.
+    std::vector<std::size_t> next;
+    // The samples themselves, for as many files as fit the memory budget: a match between two
+    // kept files is confirmed without reading either again.
+    std::string kept;
+    std::vector<std::size_t> keptAt;     // offset into kept, or kNoMatch when not kept
+    std::vector<std::size_t> keptLength; // bytes in kept
+
+    bool IsKept(std::size_t position) const { return keptAt[position] != kNoMatch; }
+    std::string_view SamplesOf(std::size_t position) const {
+        return std::string_view(kept).substr(keptAt[position], keptLength[position]);
+    }
+};
+
+// `listedSize` is the size all files had when they were listed; samples beyond it are not read.
+// Up to `keepBudget` bytes of samples are kept.
+SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, int classOrder,
+                       std::uint64_t listedSize, std::size_t keepBudget);
+
+} // namespace quilder

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "FileSystem.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace quilder::test {
+
+// The real file system, but it records what is looked at, opened and closed, and can make
+// single paths fail: not open at all, or fail every read from some offset on.
+class RecordingFileSystem : public FileSystem {
+public:
+    bool IsFile(const std::string& path) override {
+        checked.push_back(path);
+        return FileSystem::IsFile(path);
+    }
+    int OpenRead(const std::string& path) override {
+        opened.push_back(path);
+        if (unopenable.count(path)) return -1;
+        const int fd = FileSystem::OpenRead(path);
+        if (fd >= 0) openFiles[fd] = path;
+        return fd;
+    }
+    long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) override {
+        const auto failing = failFrom.find(openFiles[fd]);
+        if (failing != failFrom.end() && offset + length > failing->second) return -1;
+        return FileSystem::ReadAt(fd, buffer, length, offset);
+    }
+    void CloseRead(int fd) override {
+        openFiles.erase(fd);
+        FileSystem::CloseRead(fd);
+    }
+
+    std::set<std::string> unopenable;
+    std::map<std::string, std::uint64_t> failFrom; // path -> first byte that cannot be read
+    std::vector<std::string> checked;
+    std::vector<std::string> opened;
+    std::map<int, std::string> openFiles; // still open
+};
+
+// Installs a RecordingFileSystem as the process's service and hands it back.
+inline RecordingFileSystem& InstallRecordingFileSystem() {
+    auto fs = std::make_unique<RecordingFileSystem>();
+    RecordingFileSystem& ref = *fs;
+    ReplaceFileSystemService(std::move(fs));
+    return ref;
+}
+
+} // namespace quilder::test
