@@ -41,6 +41,7 @@ void LineFile::AppendLine(const std::string& file, std::string_view text) {
 }
 
 void LineFile::Flush() {
+    if (pending_.empty()) return; // clearing walks every bucket, even of an empty table
     for (const auto& [file, data] : pending_)
         WriteOut(file, data);
     pending_.clear();

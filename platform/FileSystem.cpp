@@ -225,9 +225,8 @@ std::optional<FileDetails> FileSystem::LookUpFile(const std::string& path) {
 }
 
 bool FileSystem::DeleteFile(const std::string& path) {
-    struct stat st {};
-    if (path.empty() || lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-    return unlink(path.c_str()) == 0;
+    // unlink never removes a folder, so no look before it is needed.
+    return !path.empty() && unlink(path.c_str()) == 0;
 }
 
 bool FileSystem::CreateFolder(const std::string& path) {
@@ -277,7 +276,7 @@ bool FileSystem::SetAttributes(const std::string& path, int attributes) {
     return IsFolder(path) || IsFile(path);
 }
 
-int FileSystem::OpenRead(const std::string& path) {
+int FileSystem::OpenRead(const std::string& path, std::uint64_t* size) {
     if (path.empty()) return -1;
     // Non-blocking so that a FIFO put in a file's place can never hang the open.
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
@@ -287,6 +286,7 @@ int FileSystem::OpenRead(const std::string& path) {
         close(fd);
         return -1;
     }
+    if (size) *size = static_cast<std::uint64_t>(st.st_size);
     return fd;
 }
 

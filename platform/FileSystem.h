@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -78,9 +79,10 @@ public:
     virtual bool CopyFile(const std::string& from, const std::string& to); // replaces `to`
     virtual bool SetAttributes(const std::string& path, int attributes);   // no such thing here
 
-    // Positioned reads. OpenRead gives a descriptor or -1; ReadAt gives the bytes read (fewer
-    // only at the end of the file) or -1 on a read error.
-    virtual int OpenRead(const std::string& path);
+    // Positioned reads. OpenRead gives a descriptor of a regular file, and its size when asked,
+    // or -1; ReadAt gives the bytes read (fewer only at the end of the file) or -1 on a read
+    // error.
+    virtual int OpenRead(const std::string& path, std::uint64_t* size = nullptr);
     virtual long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset);
     virtual void CloseRead(int fd);
 
@@ -91,19 +93,25 @@ private:
 // An open file for reading that is always closed, whatever way the scope is left.
 class ReadHandle {
 public:
-    ReadHandle(FileSystem& fs, const std::string& path) : fs_(fs), fd_(fs.OpenRead(path)) {}
+    ReadHandle(FileSystem& fs, const std::string& path) : fs_(fs), fd_(fs.OpenRead(path, &size_)) {}
     ~ReadHandle() {
         if (fd_ >= 0) fs_.CloseRead(fd_);
     }
     ReadHandle(const ReadHandle&) = delete;
     ReadHandle& operator=(const ReadHandle&) = delete;
     bool IsOpen() const { return fd_ >= 0; }
+    // Reads stop at the size the file had when it was opened, which spares the read that would
+    // only find the end.
     long long ReadAt(void* buffer, std::size_t length, std::uint64_t offset) {
-        return fs_.ReadAt(fd_, buffer, length, offset);
+        if (offset >= size_) return 0;
+        return fs_.ReadAt(fd_, buffer,
+                          static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset)),
+                          offset);
     }
 
 private:
     FileSystem& fs_;
+    std::uint64_t size_ = UINT64_MAX;
     int fd_;
 };
 

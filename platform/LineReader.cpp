@@ -12,18 +12,16 @@ LineReader::LineReader(FileSystem& fs, const std::string& path) : file_(fs, path
 
 bool LineReader::Fill() {
     if (eof_) return false;
-    buffer_.erase(0, pos_);
-    pos_ = 0;
-    const std::size_t old = buffer_.size();
-    buffer_.resize(old + kChunk);
-    const long long n = file_.ReadAt(buffer_.data() + old, kChunk, offset_);
+    if (!chunk_) chunk_ = std::make_unique_for_overwrite<char[]>(kChunk);
+    const long long n = file_.ReadAt(chunk_.get(), kChunk, offset_);
     if (n <= 0) {
-        buffer_.resize(old);
         eof_ = true;
         if (n < 0) failed_ = true;
         return false;
     }
-    buffer_.resize(old + static_cast<std::size_t>(n));
+    buffer_.erase(0, pos_);
+    pos_ = 0;
+    buffer_.append(chunk_.get(), static_cast<std::size_t>(n));
     offset_ += static_cast<std::uint64_t>(n);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "FileSystem.h"
 
+#include <memory>
 #include <string>
 
 namespace quilder {
@@ -21,6 +22,7 @@ private:
     bool Fill();
 
     ReadHandle file_;
+    std::unique_ptr<char[]> chunk_;
     std::string buffer_;
     std::size_t pos_ = 0;
     std::uint64_t offset_ = 0;

@@ -17,10 +17,10 @@ public:
         checked.push_back(path);
         return FileSystem::IsFile(path);
     }
-    int OpenRead(const std::string& path) override {
+    int OpenRead(const std::string& path, std::uint64_t* size) override {
         opened.push_back(path);
         if (unopenable.count(path)) return -1;
-        const int fd = FileSystem::OpenRead(path);
+        const int fd = FileSystem::OpenRead(path, size);
         if (fd >= 0) openFiles[fd] = path;
         return fd;
     }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
+#include <ftw.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -25,6 +26,20 @@ void MakeParents(const std::string& path) {
 
 TestTree::TestTree() : root_(dir_.path().toStdString()) {
     Require(dir_.isValid(), "root");
+}
+
+TestTree::~TestTree() {
+    // QTemporaryDir cannot remove names that are not valid UTF-8; remove by bytes first.
+    nftw(
+        root_.c_str(),
+        [](const char* path, const struct stat*, int type, FTW*) {
+            if (type == FTW_DP)
+                rmdir(path);
+            else
+                unlink(path);
+            return 0;
+        },
+        16, FTW_DEPTH | FTW_PHYS);
 }
 
 std::string TestTree::Path(std::string_view relative) const {

@@ -11,6 +11,9 @@ namespace quilder::test {
 class TestTree {
 public:
     TestTree();
+    ~TestTree();
+    TestTree(const TestTree&) = delete;
+    TestTree& operator=(const TestTree&) = delete;
     const std::string& Root() const { return root_; }
     std::string Path(std::string_view relative) const;
 
