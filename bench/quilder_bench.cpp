@@ -1,18 +1,23 @@
-// Headless run of the find job's engine phases over given folders, for measuring speed.
+// Headless run of the find job's engine phases over given folders, or of opening a result file,
+// for measuring speed.
 #include "BenchHost.h"
 #include "ComparePhase.h"
 #include "FileSystem.h"
 #include "FilterPhase.h"
-#include "GroupListing.h"
 #include "LineFile.h"
+#include "LoadResult.h"
 #include "PathText.h"
+#include "ResultFile.h"
+#include "ResultSet.h"
 #include "Scanner.h"
+#include "ShadeGroups.h"
 #include "SizeClass.h"
 #include "WorkStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -25,7 +30,8 @@ using namespace quilder;
 namespace {
 
 void Usage() {
-    std::fprintf(stderr, "usage: quilder-bench [--classes CODES] [--store DIR] FOLDER...\n");
+    std::fprintf(stderr, "usage: quilder-bench [--classes CODES] [--store DIR] FOLDER...\n"
+                         "       quilder-bench --open FILE\n");
 }
 
 bool ParseClasses(const std::string& codes, std::array<bool, 8>& boxes) {
@@ -54,6 +60,7 @@ struct Arguments {
     std::array<bool, 8> boxes{};
     std::string store;
     QStringList folders;
+    QString resultFile; // --open: load this result file instead of running a job
 };
 
 std::optional<Arguments> Parse(int argc, char** argv) {
@@ -67,6 +74,9 @@ std::optional<Arguments> Parse(int argc, char** argv) {
         } else if (arg == "--store" && i + 1 < argc) {
             args.store = argv[++i];
             if (args.store.empty()) return std::nullopt;
+        } else if (arg == "--open" && i + 1 < argc) {
+            args.resultFile = PathToText(argv[++i]);
+            if (args.resultFile.isEmpty()) return std::nullopt;
         } else if (arg.starts_with("--")) {
             return std::nullopt;
         } else {
@@ -76,12 +86,44 @@ std::optional<Arguments> Parse(int argc, char** argv) {
             args.folders << PathToText(folder);
         }
     }
-    if (args.folders.isEmpty()) return std::nullopt;
+    if (args.folders.isEmpty() == args.resultFile.isEmpty()) return std::nullopt;
     return args;
 }
 
 void Report(const char* phase, qint64 ms) {
     std::fprintf(stderr, "%s ms: %lld\n", phase, static_cast<long long>(ms));
+}
+
+// The find job's engine phases, each timed.
+void RunJob(BenchHost& host, QElapsedTimer& clock) {
+    ResetScanStore();
+    Report("reset-scan-store", clock.restart());
+    RunScanningPhase(host, host.NodeCount());
+    Report("scanning", clock.restart());
+    RunFilteringPhase(host);
+    Report("filtering", clock.restart());
+    ResetCompareStore();
+    Report("reset-compare-store", clock.restart());
+    RunComparingPhase(host);
+    Report("comparing", clock.restart());
+}
+
+// The listing as the window would show it: loaded into the eight result lists (from the work
+// store when resultFile is empty), shaded, the All list written as a result file to standard
+// output, and the counts text of every list to standard error.
+bool LoadAndList(EngineHost& host, const QString& resultFile, QElapsedTimer& clock) {
+    ResultSet results;
+    LoadResult(results, host, resultFile);
+    Report("loading", clock.restart());
+    ShadeGroups(results);
+    Report("shading", clock.restart());
+    QFile out;
+    const bool written = out.open(stdout, QIODevice::WriteOnly) &&
+                         WriteResultLines(results.AllList(), out) && out.flush();
+    Report("writing", clock.restart());
+    for (int i = 0; i < kResultListCount; ++i)
+        std::fprintf(stderr, "list %d: %s\n", i, results.CountsText(i).toUtf8().constData());
+    return written;
 }
 
 } // namespace
@@ -120,18 +162,13 @@ int main(int argc, char** argv) {
     total.start();
     QElapsedTimer clock;
     clock.start();
-    ResetScanStore();
-    Report("reset-scan-store", clock.restart());
-    RunScanningPhase(host, host.NodeCount());
-    Report("scanning", clock.restart());
-    RunFilteringPhase(host);
-    Report("filtering", clock.restart());
-    ResetCompareStore();
-    Report("reset-compare-store", clock.restart());
-    RunComparingPhase(host);
-    Report("comparing", clock.restart());
-    const bool written = WriteGroupListing(host, stdout);
-    Report("listing", clock.restart());
+    bool written = false;
+    if (!args->resultFile.isEmpty()) {
+        written = LoadAndList(host, args->resultFile, clock);
+    } else {
+        RunJob(host, clock);
+        written = LoadAndList(host, {}, clock);
+    }
     Report("total", total.elapsed());
     std::fprintf(stderr, "peak resident KB: %ld\n", PeakResidentKb());
     ReleaseLineFileService();

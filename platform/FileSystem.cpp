@@ -1,9 +1,9 @@
 #include "FileSystem.h"
 
 #include "PathText.h"
+#include "TypeDescription.h"
 
 #include <QLocale>
-#include <QMimeDatabase>
 #include <QStorageInfo>
 #include <QTimeZone>
 
@@ -215,9 +215,7 @@ std::optional<FileDetails> FileSystem::LookUpFile(const std::string& path) {
         d.folder.pop_back();
     if (d.folder.empty()) d.folder.assign(1, '/');
     d.size = static_cast<std::uint64_t>(st.st_size);
-    static const QMimeDatabase mimeDatabase;
-    d.typeDescription =
-        mimeDatabase.mimeTypeForFile(PathToText(d.name), QMimeDatabase::MatchExtension).comment();
+    d.typeDescription = TypeDescriptionOf(PathToText(d.name));
     d.modified = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(st.st_mtim.tv_sec) * 1000 +
                                                 st.st_mtim.tv_nsec / 1000000);
     d.modifiedText = ModifiedDateText(d.modified);

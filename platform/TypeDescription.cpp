@@ -1,0 +1,81 @@
+#include "TypeDescription.h"
+
+#include <QHash>
+#include <QMimeDatabase>
+#include <QRegularExpression>
+#include <QSet>
+#include <vector>
+
+namespace quilder {
+
+namespace {
+
+// Asking the MIME database for a name it cannot match by suffix costs tens of microseconds (it
+// builds a regular expression per unusual pattern on every call), which a result of 100,000 rows
+// cannot afford. Unless the name is one of the few literal names or unusual patterns, the answer
+// depends only on the name's suffixes, all of which lie in the text from its first dot: that
+// text is the key of a cache that gives exactly what the database would.
+class TypeCache {
+public:
+    TypeCache() {
+        for (const QMimeType& type : database_.allMimeTypes()) {
+            for (const QString& pattern : type.globPatterns()) {
+                const bool wild = pattern.contains(QLatin1Char('*')) ||
+                                  pattern.contains(QLatin1Char('?')) ||
+                                  pattern.contains(QLatin1Char('['));
+                if (!wild) {
+                    literals_.insert(pattern.toLower());
+                } else if (!IsSimpleSuffix(pattern)) {
+                    unusual_.push_back(
+                        QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive));
+                    unusual_.back().optimize();
+                }
+            }
+        }
+    }
+
+    QString Describe(const QString& name) {
+        if (NeedsDatabase(name)) return Ask(name);
+        const qsizetype dot = name.indexOf(QLatin1Char('.'));
+        const QString key = dot < 0 ? QString() : name.mid(dot);
+        const auto found = bySuffix_.constFind(key);
+        if (found != bySuffix_.constEnd()) return *found;
+        if (bySuffix_.size() > 50000) bySuffix_.clear(); // bounded: names of a huge tree
+        const QString description = Ask(name);
+        bySuffix_.insert(key, description);
+        return description;
+    }
+
+private:
+    static bool IsSimpleSuffix(const QString& pattern) {
+        if (!pattern.startsWith(QLatin1String("*."))) return false;
+        const QStringView rest = QStringView(pattern).mid(2);
+        return !rest.contains(QLatin1Char('*')) && !rest.contains(QLatin1Char('?')) &&
+               !rest.contains(QLatin1Char('['));
+    }
+
+    bool NeedsDatabase(const QString& name) const {
+        if (literals_.contains(name.toLower())) return true;
+        for (const QRegularExpression& pattern : unusual_)
+            if (pattern.match(name).hasMatch()) return true;
+        return false;
+    }
+
+    QString Ask(const QString& name) const {
+        return database_.mimeTypeForFile(name, QMimeDatabase::MatchExtension).comment();
+    }
+
+    QMimeDatabase database_;
+    QSet<QString> literals_;
+    std::vector<QRegularExpression> unusual_;
+    QHash<QString, QString> bySuffix_;
+};
+
+} // namespace
+
+QString TypeDescriptionOf(const QString& fileName) {
+    static TypeCache cache;
+    return cache.Describe(fileName);
+}
+
+} // namespace quilder

@@ -1,0 +1,128 @@
+#include "LoadResult.h"
+
+#include "EngineHost.h"
+#include "FileSystem.h"
+#include "LineReader.h"
+#include "PathText.h"
+#include "PendingRows.h"
+#include "ResultSet.h"
+#include "SizeText.h"
+#include "WorkStore.h"
+
+#include <QPointer>
+
+namespace quilder {
+
+namespace {
+
+constexpr int kAnimationMs = 200;
+constexpr int kLinesPerYield = 50;
+
+// A file named by a line of a result or group file, or nothing. A path holding a NUL would be
+// cut short by the system and name another file, so it names none.
+std::optional<FileDetails> LookUpLine(FileSystem& fs, std::string_view path) {
+    if (path.empty() || path.find('\0') != std::string_view::npos) return std::nullopt;
+    return fs.LookUpFile(std::string(path));
+}
+
+ResultRow MakeRow(const FileDetails& file, SizeUnit unit, const QString& key) {
+    ResultRow row;
+    row.text[kNameColumn] = PathToText(file.name);
+    row.text[kPathColumn] = PathToText(file.folder);
+    row.text[kSizeColumn] = SizeText(file.size, unit);
+    row.text[kTypeColumn] = file.typeDescription;
+    row.text[kModifiedColumn] = file.modifiedText;
+    row.text[kSortColumn] = key;
+    return row;
+}
+
+class Loader {
+public:
+    Loader(ResultSet& results, EngineHost& host)
+        : results_(&results), host_(host), pending_(results), fs_(FileSystemService()) {}
+
+    // False when the result set went away during a yield: nothing may be touched then.
+    bool Yield(bool flushAll) {
+        pending_.Flush(flushAll);
+        host_.Yield();
+        return !results_.isNull();
+    }
+
+    bool LoadWorkStore() {
+        for (int box = 1; box < kResultListCount; ++box) {
+            if (host_.ClassBoxValue(box) != 1) continue;
+            const std::string folder = ProgramFolder() + TextToPath(host_.ClassBoxTag(box));
+            std::vector<std::string> names;
+            if (fs_.ListFileNames(folder, names)) {
+                const SizeUnit unit = kSizeClasses[static_cast<std::size_t>(OrderOfBox(box))].unit;
+                for (const std::string& name : names) {
+                    const std::string file = JoinPath(folder, name);
+                    // A group file that could not be read whole stays for the next load.
+                    if (LoadGroupFile(file, box, unit, SortKey(name))) fs_.DeleteFile(file);
+                }
+            }
+            if (!Yield(true)) return false;
+        }
+        return true;
+    }
+
+    bool LoadResultFile(const std::string& path) {
+        LineReader reader(fs_, path);
+        if (!reader.IsOpen()) return true;
+        std::string line;
+        int count = 0;
+        while (reader.Next(line)) {
+            const std::string_view text(line);
+            const std::size_t tab = text.find('\t');
+            std::string_view key;
+            if (tab != std::string_view::npos) {
+                key = text.substr(tab + 1);
+                key = key.substr(0, key.find('\t'));
+            }
+            if (const auto file = LookUpLine(fs_, text.substr(0, tab))) {
+                const int order = ClassOfSize(file->size);
+                pending_.AddPair(BoxOfOrder(order),
+                                 MakeRow(*file, kSizeClasses[static_cast<std::size_t>(order)].unit,
+                                         PathToText(key)));
+            }
+            if (++count % kLinesPerYield == kLinesPerYield - 1 && !Yield(false)) return false;
+        }
+        return true;
+    }
+
+    void Finish() { pending_.Flush(true); }
+
+private:
+    bool LoadGroupFile(const std::string& file, int box, SizeUnit unit, const QString& key) {
+        LineReader reader(fs_, file);
+        if (!reader.IsOpen()) return false;
+        std::string line;
+        while (reader.Next(line))
+            if (const auto member = LookUpLine(fs_, line))
+                pending_.AddPair(box, MakeRow(*member, unit, key));
+        return !reader.Failed();
+    }
+
+    QPointer<ResultSet> results_;
+    EngineHost& host_;
+    PendingRows pending_;
+    FileSystem& fs_;
+};
+
+} // namespace
+
+void LoadResult(ResultSet& results, EngineHost& host, const QString& fileName) {
+    if (!results.TryBeginLoad()) return;
+    host.SetAnimationInterval(kAnimationMs);
+    host.SetStatusText(QStringLiteral("Loading result"));
+    Loader loader(results, host);
+    const bool alive =
+        fileName.isEmpty() ? loader.LoadWorkStore() : loader.LoadResultFile(TextToPath(fileName));
+    if (!alive) return;
+    loader.Finish();
+    host.SetAnimationInterval(0);
+    host.SetStatusText(QStringLiteral("Loading result..."));
+    results.EndLoad();
+}
+
+} // namespace quilder

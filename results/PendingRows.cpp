@@ -1,0 +1,46 @@
+#include "PendingRows.h"
+
+#include "ResultSet.h"
+
+namespace quilder {
+
+PendingRows::PendingRows(ResultSet& results) : results_(results) {
+    for (int k = 0; k < kResultListCount; ++k)
+        batches_[static_cast<std::size_t>(k)].clears = results.List(k).ClearCount();
+}
+
+bool PendingRows::Current(int list) {
+    // Rows built before the list was emptied (by a command run during a yield) would have
+    // been emptied with it.
+    Batch& batch = batches_[static_cast<std::size_t>(list)];
+    const std::uint64_t clears = results_.List(list).ClearCount();
+    if (batch.clears == clears) return true;
+    batch.rows.clear();
+    batch.clears = clears;
+    return false;
+}
+
+void PendingRows::Add(int list, const ResultRow& row) {
+    Current(list);
+    batches_[static_cast<std::size_t>(list)].rows.push_back(row);
+}
+
+void PendingRows::AddPair(int classList, const ResultRow& row) {
+    Add(0, row);
+    Add(classList, row);
+}
+
+void PendingRows::Flush(bool all) {
+    for (int k = 0; k < kResultListCount; ++k) {
+        Batch& batch = batches_[static_cast<std::size_t>(k)];
+        if (!Current(k) || batch.rows.empty()) continue;
+        ResultModel& list = results_.List(k);
+        // Every insertion makes a view lay out all its rows anew; letting the list grow by a
+        // quarter at a time keeps that work proportional to the rows of the whole load.
+        if (!all && batch.rows.size() * 4 < static_cast<std::size_t>(list.RowCount())) continue;
+        list.InsertSorted(std::move(batch.rows));
+        batch.rows.clear();
+    }
+}
+
+} // namespace quilder

@@ -1,0 +1,80 @@
+#include "ResultFile.h"
+
+#include "NoticePrompt.h"
+#include "PathText.h"
+#include "ResultSet.h"
+
+#include <QFile>
+#include <QIODevice>
+#include <QSaveFile>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+namespace quilder {
+
+namespace {
+constexpr std::size_t kWriteChunk = 1 << 16;
+}
+
+bool WriteResultLines(const ResultModel& list, QIODevice& out) {
+    std::string chunk;
+    chunk.reserve(kWriteChunk + 4096);
+    const auto flush = [&] {
+        const bool ok = out.write(chunk.data(), static_cast<qint64>(chunk.size())) ==
+                        static_cast<qint64>(chunk.size());
+        chunk.clear();
+        return ok;
+    };
+    for (int i = 0; i < list.RowCount(); ++i) {
+        const ResultRow& row = list.Row(i);
+        // Plain joining: the root folder "/" gives "//name", which the file system accepts.
+        chunk += TextToPath(row.text[kPathColumn]);
+        chunk += '/';
+        chunk += TextToPath(row.text[kNameColumn]);
+        chunk += '\t';
+        chunk += TextToPath(row.SortKey());
+        chunk += "\r\n";
+        if (chunk.size() >= kWriteChunk && !flush()) return false;
+    }
+    return chunk.empty() || flush();
+}
+
+bool WriteResultFile(const ResultModel& list, const QString& path, QString& error) {
+    // The new file replaces the old one by a rename, which a read-only file does not stop; it
+    // must be left as it is. Checked for the effective user, as the write would be.
+    const QByteArray native = QFile::encodeName(path);
+    if (faccessat(AT_FDCWD, native.constData(), F_OK, AT_EACCESS) == 0 &&
+        faccessat(AT_FDCWD, native.constData(), W_OK, AT_EACCESS) != 0) {
+        error = QStringLiteral("The file is read-only.");
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    if (!WriteResultLines(list, file)) {
+        error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool SaveResultFile(ResultSet& results, NoticePrompt& prompt, const QString& path) {
+    QString error;
+    if (!WriteResultFile(results.AllList(), path, error)) {
+        prompt.Notice(QStringLiteral("The result could not be saved to %1.\n%2").arg(path, error));
+        return false;
+    }
+    results.SetCurrentResultFile(path);
+    results.SetResultChanged(false);
+    return true;
+}
+
+} // namespace quilder

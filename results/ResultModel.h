@@ -1,0 +1,67 @@
+#pragma once
+
+#include "ResultRow.h"
+
+#include <QAbstractTableModel>
+#include <cstdint>
+#include <vector>
+
+namespace quilder {
+
+// The rows of one result list, kept in ascending text order of the sort key; rows of one key
+// keep the order in which they were added. C++ row numbers count from 0.
+class ResultModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit ResultModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
+
+    int RowCount() const { return rowCount(); }
+    const ResultRow& Row(int row) const { return RowAt(static_cast<std::size_t>(row)); }
+    void SetChecked(int row, bool checked);
+
+    // Adds rows at their places in key order. Costs one pass over the list however the new rows
+    // interleave with the old ones, so callers should hand in rows in batches.
+    void InsertSorted(std::vector<ResultRow> rows);
+    // Empties the list; the tag keeps its text.
+    void Clear();
+    // Changes with every Clear, so that a loader can drop rows it built before the list was
+    // emptied.
+    std::uint64_t ClearCount() const { return clearCount_; }
+
+    // Colours are set quietly row by row; RedrawColours then repaints the list once.
+    void SetForeColour(int row, const QColor& colour) {
+        rows_[static_cast<std::size_t>(row)].fore = colour;
+    }
+    void RedrawColours();
+
+    // The list's tag text: its group count once shading has run.
+    const QString& Tag() const { return tag_; }
+    void SetTag(const QString& tag) { tag_ = tag; }
+
+private:
+    // Whether rows starting with this key (in key order) would all go below the last row.
+    bool WouldAppend(const QString& firstKey) const;
+    const ResultRow& RowAt(std::size_t row) const;
+    ResultRow& RowAt(std::size_t row);
+    void MergeSorted(std::vector<ResultRow>& rows);
+
+    std::vector<ResultRow> rows_;
+    // While a merge reports its insertions, the list reads as merged_ followed by the rows of
+    // rows_ from consumed_ on.
+    std::vector<ResultRow>* merged_ = nullptr;
+    std::size_t consumed_ = 0;
+    QString tag_;
+    std::uint64_t clearCount_ = 0;
+};
+
+} // namespace quilder

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "ResultColumns.h"
+#include "ResultModel.h"
+
+#include <QObject>
+#include <QString>
+#include <array>
+
+namespace quilder {
+
+// The eight result lists and the state of the current result, without any widget: the window
+// shows them through ResultFrame, the headless benchmark uses them as they are.
+class ResultSet : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ResultSet(QObject* parent = nullptr);
+
+    // List 0 holds every row; lists 1 (Huge) to 7 (Tiny) the rows of one class.
+    ResultModel& List(int index) { return *lists_[static_cast<std::size_t>(index)]; }
+    const ResultModel& List(int index) const { return *lists_[static_cast<std::size_t>(index)]; }
+    ResultModel& AllList() { return List(0); }
+    void ClearAll();
+
+    // Exactly one list is visible.
+    int VisibleList() const { return visible_; }
+    // What a click on view option v does: shows list v and rewrites the counts text.
+    void OptionClicked(int v);
+
+    // Rows, " files in ", group count, " groups.". A list without rows counts 0 groups
+    // whatever its tag still says.
+    QString CountsText(int index) const;
+    // The text of status panel 2 as this set last wrote it.
+    const QString& StatusCountsText() const { return statusCounts_; }
+    void SetStatusCountsText(const QString& text);
+
+    bool ResultChanged() const { return resultChanged_; }
+    void SetResultChanged(bool changed) { resultChanged_ = changed; }
+    const QString& CurrentResultFile() const { return currentResultFile_; }
+    void SetCurrentResultFile(const QString& path) { currentResultFile_ = path; }
+
+    // Loads never overlap: TryBeginLoad fails while one runs.
+    bool TryBeginLoad();
+    void EndLoad() { loading_ = false; }
+    bool IsLoading() const { return loading_; }
+
+Q_SIGNALS:
+    void visibleListChanged(int index);
+    void statusCountsTextChanged(const QString& text);
+
+private:
+    std::array<ResultModel*, kResultListCount> lists_{};
+    int visible_ = 0;
+    QString statusCounts_;
+    bool resultChanged_ = false;
+    QString currentResultFile_;
+    bool loading_ = false;
+};
+
+} // namespace quilder
