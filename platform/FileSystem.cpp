@@ -3,6 +3,7 @@
 #include "PathText.h"
 #include "TypeDescription.h"
 
+#include <QHash>
 #include <QLocale>
 #include <QStorageInfo>
 #include <QTimeZone>
@@ -89,6 +90,17 @@ QString ModifiedDateText(const QDateTime& when) {
     const QTime time = when.time();
     if (time.hour() != 0 || time.minute() != 0 || time.second() != 0)
         text += QLatin1Char(' ') + locale.toString(time, QLocale::LongFormat);
+    return text;
+}
+
+QString ModifiedDateText(std::int64_t secondsSinceEpoch) {
+    static QHash<std::int64_t, QString> recent;
+    const auto found = recent.constFind(secondsSinceEpoch);
+    if (found != recent.constEnd()) return *found;
+    if (recent.size() >= 4096) recent.clear();
+    const QString text =
+        ModifiedDateText(QDateTime::fromSecsSinceEpoch(static_cast<qint64>(secondsSinceEpoch)));
+    recent.insert(secondsSinceEpoch, text);
     return text;
 }
 
@@ -216,9 +228,8 @@ std::optional<FileDetails> FileSystem::LookUpFile(const std::string& path) {
     if (d.folder.empty()) d.folder.assign(1, '/');
     d.size = static_cast<std::uint64_t>(st.st_size);
     d.typeDescription = TypeDescriptionOf(PathToText(d.name));
-    d.modified = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(st.st_mtim.tv_sec) * 1000 +
-                                                st.st_mtim.tv_nsec / 1000000);
-    d.modifiedText = ModifiedDateText(d.modified);
+    d.modifiedSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    d.modifiedText = ModifiedDateText(d.modifiedSeconds);
     return d;
 }
 

@@ -37,7 +37,7 @@ struct FileDetails {
     std::string folder; // no trailing separator, except for the root folder "/"
     std::uint64_t size = 0;
     QString typeDescription;
-    QDateTime modified;
+    std::int64_t modifiedSeconds = 0; // since the epoch
     QString modifiedText;
 };
 
@@ -47,6 +47,9 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 
 // The system locale's short date, a blank and its long time; no time at exactly midnight.
 QString ModifiedDateText(const QDateTime& when);
+// The same for a time in seconds since the epoch, in local time. Files often share their times,
+// and formatting is dear, so recent answers are remembered.
+QString ModifiedDateText(std::int64_t secondsSinceEpoch);
 
 // The program's way to the file system. Every operation reports failure as a value. Tests
 // derive from it to make single paths fail, or hand in temporary folders as drives.

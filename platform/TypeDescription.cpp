@@ -27,8 +27,9 @@ public:
                     literals_.insert(pattern.toLower());
                 } else if (!IsSimpleSuffix(pattern)) {
                     unusual_.push_back(
-                        QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive));
-                    unusual_.back().optimize();
+                        {LongestLiteral(pattern),
+                         QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive)});
+                    unusual_.back().expression.optimize();
                 }
             }
         }
@@ -54,10 +55,30 @@ private:
                !rest.contains(QLatin1Char('['));
     }
 
+    // The longest run of plain characters of a pattern: a name without it cannot match.
+    static QString LongestLiteral(const QString& pattern) {
+        QString best, run;
+        bool inClass = false;
+        for (const QChar c : pattern) {
+            if (c == QLatin1Char('[')) inClass = true;
+            const bool plain = !inClass && c != QLatin1Char('*') && c != QLatin1Char('?');
+            if (c == QLatin1Char(']')) inClass = false;
+            if (plain) {
+                run += c;
+                if (run.size() > best.size()) best = run;
+            } else {
+                run.clear();
+            }
+        }
+        return best;
+    }
+
     bool NeedsDatabase(const QString& name) const {
         if (literals_.contains(name.toLower())) return true;
-        for (const QRegularExpression& pattern : unusual_)
-            if (pattern.match(name).hasMatch()) return true;
+        for (const UnusualPattern& pattern : unusual_)
+            if (name.contains(pattern.literal, Qt::CaseInsensitive) &&
+                pattern.expression.match(name).hasMatch())
+                return true;
         return false;
     }
 
@@ -65,9 +86,14 @@ private:
         return database_.mimeTypeForFile(name, QMimeDatabase::MatchExtension).comment();
     }
 
+    struct UnusualPattern {
+        QString literal;
+        QRegularExpression expression;
+    };
+
     QMimeDatabase database_;
     QSet<QString> literals_;
-    std::vector<QRegularExpression> unusual_;
+    std::vector<UnusualPattern> unusual_;
     QHash<QString, QString> bySuffix_;
 };
 

@@ -145,6 +145,12 @@ TEST(FileSystemLookUp, DateTextLeavesOutMidnight) {
     EXPECT_EQ(atMidnight, QLocale::system().toString(day, QLocale::ShortFormat));
     EXPECT_EQ(atNoon, atMidnight + " " +
                           QLocale::system().toString(QTime(12, 30, 15), QLocale::LongFormat));
+    // From seconds, remembered or not, the text is the same as from the local date and time.
+    const qint64 midnight = QDateTime(day, QTime(0, 0)).toSecsSinceEpoch();
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(ModifiedDateText(std::int64_t{midnight}), atMidnight);
+        EXPECT_EQ(ModifiedDateText(std::int64_t{midnight + 45015}), atNoon);
+    }
 }
 
 TEST(FileSystemChanges, DeleteFolderRemovesContentsButNeverFollowsLinks) {
