@@ -58,13 +58,17 @@ SampleReader::SampleReader(int classOrder)
     : blocks_(SampleBlocksOf(classOrder)),
       buffer_(std::make_unique_for_overwrite<char[]>(blocks_.readLength)) {}
 
+std::uint64_t SampleReader::ChunksWithin(std::uint64_t length) const {
+    return length < blocks_.chunk ? 0 : (length - blocks_.chunk) / blocks_.stride + 1;
+}
+
 bool SampleReader::Append(FileSystem& fs, const std::string& path, std::string& out,
-                          std::uint64_t length) {
+                          std::uint64_t length, std::uint64_t firstChunk) {
     ReadHandle file(fs, path);
     if (!file.IsOpen()) return false;
     const std::size_t before = out.size();
     for (std::uint64_t block = 0;; ++block) {
-        const std::uint64_t offset = blocks_.Offset(block);
+        const std::uint64_t offset = blocks_.Offset(block) + firstChunk * blocks_.stride;
         if (offset >= length) return true;
         const std::size_t wanted =
             static_cast<std::size_t>(std::min<std::uint64_t>(blocks_.readLength, length - offset));
@@ -84,6 +88,40 @@ bool SampleReader::Append(FileSystem& fs, const std::string& path, std::string& 
     }
 }
 
+namespace {
+
+// The first bytes of each file of a list: most files of a list already differ from all others
+// there, and then need no more reading.
+struct Heads {
+    std::string samples;
+    std::vector<std::size_t> at;     // offset into samples, or kNoMatch: shared with no one
+    std::vector<std::size_t> length; // bytes in samples
+};
+
+Heads ReadHeads(FileSystem& fs, SampleReader& reader, const std::vector<std::string>& paths) {
+    Heads heads;
+    heads.at.assign(paths.size(), kNoMatch);
+    heads.length.assign(paths.size(), 0);
+    std::vector<std::pair<std::uint64_t, std::size_t>> keyed;
+    keyed.reserve(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::size_t at = heads.samples.size();
+        if (!reader.Append(fs, paths[i], heads.samples, kProbeBytes)) continue; // never a match
+        heads.at[i] = at;
+        heads.length[i] = heads.samples.size() - at;
+        keyed.emplace_back(HashSamples(std::string_view(heads.samples).substr(at)), i);
+    }
+    std::sort(keyed.begin(), keyed.end());
+    for (std::size_t k = 0; k < keyed.size(); ++k) {
+        const bool shared = (k > 0 && keyed[k - 1].first == keyed[k].first) ||
+                            (k + 1 < keyed.size() && keyed[k + 1].first == keyed[k].first);
+        if (!shared) heads.at[keyed[k].second] = kNoMatch;
+    }
+    return heads;
+}
+
+} // namespace
+
 SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, int classOrder,
                        std::uint64_t listedSize, std::size_t keepBudget) {
     SampleReader reader(classOrder);
@@ -91,6 +129,13 @@ SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, in
     list.next.assign(paths.size(), kNoMatch);
     list.keptAt.assign(paths.size(), kNoMatch);
     list.keptLength.assign(paths.size(), 0);
+
+    // Long files are read in two steps: the head of every file, then the rest of those whose
+    // head another file shares. No sample is read twice.
+    const bool twoSteps = listedSize > kTwoStepsAbove && paths.size() > 1;
+    const Heads heads = twoSteps ? ReadHeads(fs, reader, paths) : Heads{};
+    const std::uint64_t headChunks = twoSteps ? reader.ChunksWithin(kProbeBytes) : 0;
+
     // Reserved once, so that keeping samples never needs twice the budget while growing.
     const std::size_t mostPerFile = MostSamplesPerFile(classOrder);
     list.kept.reserve(std::min(keepBudget, paths.size() * mostPerFile) + mostPerFile);
@@ -98,11 +143,16 @@ SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, in
     keyed.reserve(paths.size());
     std::string scratch;
     for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (twoSteps && heads.at[i] == kNoMatch) continue;
         const bool keep = list.kept.size() + mostPerFile <= keepBudget;
         std::string& into = keep ? list.kept : scratch;
         const std::size_t at = keep ? list.kept.size() : 0;
         if (!keep) scratch.clear();
-        if (!reader.Append(fs, paths[i], into, listedSize)) continue;
+        if (twoSteps) into.append(heads.samples, heads.at[i], heads.length[i]);
+        if (!reader.Append(fs, paths[i], into, listedSize, headChunks)) {
+            into.resize(at);
+            continue;
+        }
         const std::string_view samples = std::string_view(into).substr(at);
         keyed.emplace_back(HashSamples(samples), i);
         if (keep) {

@@ -19,7 +19,11 @@ public:
     // Appends the file's samples to `out`; false (and `out` as it was) when the file cannot be
     // opened or read. Reading stops at `length`, the size the file was listed with: asking for no
     // more than that saves the read that would only find the end of the file.
-    bool Append(FileSystem& fs, const std::string& path, std::string& out, std::uint64_t length);
+    // With `firstChunk`, the chunks before it are left out: they were read before.
+    bool Append(FileSystem& fs, const std::string& path, std::string& out, std::uint64_t length,
+                std::uint64_t firstChunk = 0);
+    // Chunks that lie whole within the first `length` bytes.
+    std::uint64_t ChunksWithin(std::uint64_t length) const;
 
 private:
     SampleBlocks blocks_;
@@ -32,6 +36,12 @@ std::uint64_t HashSamples(std::string_view samples);
 std::size_t MostSamplesPerFile(int classOrder);
 
 inline constexpr std::size_t kNoMatch = SIZE_MAX;
+
+// Bytes at the start of a file whose samples are read first for every file of a list, when
+// its files are longer than kTwoStepsAbove. Below that, opening a file twice costs more than
+// reading all of it at once.
+inline constexpr std::uint64_t kProbeBytes = 16384;
+inline constexpr std::uint64_t kTwoStepsAbove = 262144;
 
 // What the grouping of one scan list knows after reading every file's samples once.
 struct SampledList {

@@ -17,7 +17,22 @@ namespace {
 // text is the key of a cache that gives exactly what the database would.
 class TypeCache {
 public:
-    TypeCache() {
+    QString Describe(const QString& name) {
+        // Learning the patterns reads every type's definition (about 0.1 s): worth it only for
+        // a long run of names, such as a large result.
+        if (asked_ < kAskBeforeLearning) {
+            ++asked_;
+            return Ask(name);
+        }
+        if (!learned_) Learn();
+        return DescribeFromCache(name);
+    }
+
+private:
+    static constexpr int kAskBeforeLearning = 500;
+
+    void Learn() {
+        learned_ = true;
         for (const QMimeType& type : database_.allMimeTypes()) {
             for (const QString& pattern : type.globPatterns()) {
                 const bool wild = pattern.contains(QLatin1Char('*')) ||
@@ -35,7 +50,7 @@ public:
         }
     }
 
-    QString Describe(const QString& name) {
+    QString DescribeFromCache(const QString& name) {
         if (NeedsDatabase(name)) return Ask(name);
         const qsizetype dot = name.indexOf(QLatin1Char('.'));
         const QString key = dot < 0 ? QString() : name.mid(dot);
@@ -47,7 +62,6 @@ public:
         return description;
     }
 
-private:
     static bool IsSimpleSuffix(const QString& pattern) {
         if (!pattern.startsWith(QLatin1String("*."))) return false;
         const QStringView rest = QStringView(pattern).mid(2);
@@ -92,6 +106,8 @@ private:
     };
 
     QMimeDatabase database_;
+    int asked_ = 0;
+    bool learned_ = false;
     QSet<QString> literals_;
     std::vector<UnusualPattern> unusual_;
     QHash<QString, QString> bySuffix_;

@@ -83,7 +83,7 @@ std::uint64_t UnsampledPosition(int order, std::uint64_t size, std::mt19937& ran
 TEST_F(GroupingEquivalence, RandomListsGroupAsComparingEveryPair) {
     std::mt19937 random(20240601);
     const std::uint64_t sizes[][2] = {
-        {1, 1023}, {1024, 10239}, {10240, 102399}, {102400, 300000}, {1048576, 1100000}};
+        {1, 1023}, {1024, 10239}, {10240, 102399}, {102400, 400000}, {1048576, 1100000}};
     for (int trial = 0; trial < 45; ++trial) {
         const int order = trial % 5;
         const std::uint64_t size =
@@ -102,7 +102,7 @@ TEST_F(GroupingEquivalence, RandomListsGroupAsComparingEveryPair) {
         for (int m = 0; m < members; ++m) {
             const std::string name = "t" + std::to_string(trial) + "/f" + std::to_string(m);
             std::string bytes = originals[random() % originals.size()];
-            switch (random() % 7) {
+            switch (random() % 8) {
             case 0:
                 if (const std::uint64_t at = UnsampledPosition(order, size, random))
                     bytes[at - 1] = static_cast<char>(bytes[at - 1] ^ 1);
@@ -113,6 +113,14 @@ TEST_F(GroupingEquivalence, RandomListsGroupAsComparingEveryPair) {
             case 2: // the last byte that is compared
                 bytes[LastSampled(order, size) - 1] ^= 1;
                 break;
+            case 4: { // a chunk on either side of where the first read of a file stops
+                const std::uint64_t chunk = static_cast<std::uint64_t>(kSizeClasses[order].chunk);
+                const std::uint64_t stride = static_cast<std::uint64_t>(kSizeClasses[order].stride);
+                const std::uint64_t head = (kProbeBytes - chunk) / stride + 1;
+                const std::uint64_t at = (head - random() % 2) * stride + random() % chunk;
+                if (at < size && at + chunk <= size) bytes[at] = static_cast<char>(bytes[at] ^ 1);
+                break;
+            }
             case 3:
                 if (!paths.empty() && random() % 2) {
                     paths.push_back(random() % 2 ? paths.front() : tree.Path("missing"));
