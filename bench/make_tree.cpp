@@ -54,14 +54,15 @@ struct Options {
     std::array<double, 7> mix = kDefaultMix;
     double duplicates = 0.2;
     std::uint64_t seed = 1;
+    std::uint64_t perFolder = 100; // files per folder; 32 folders per top folder
     std::string root;
 };
 
 void Usage() {
     std::fprintf(stderr, "usage: make-tree [--files N] [--mix t:W,vs:W,s:W,n:W,l:W,vl:W,h:W]\n"
-                         "                 [--duplicates SHARE] [--seed S] DIR\n"
+                         "                 [--duplicates SHARE] [--seed S] [--per-folder N] DIR\n"
                          "  defaults: --files 100000 --mix t:20,vs:36,s:40,n:4,l:0.1,vl:0.01,h:0\n"
-                         "            --duplicates 0.2 --seed 1\n");
+                         "            --duplicates 0.2 --seed 1 --per-folder 100\n");
 }
 
 bool ParseMix(const std::string& text, std::array<double, 7>& mix) {
@@ -102,6 +103,9 @@ bool ParseArguments(int argc, char** argv, Options& options) {
         } else if (arg == "--duplicates" && hasValue) {
             options.duplicates = std::strtod(argv[++i], &end);
             if (*end != '\0' || options.duplicates < 0 || options.duplicates >= 1) return false;
+        } else if (arg == "--per-folder" && hasValue) {
+            options.perFolder = std::strtoull(argv[++i], &end, 10);
+            if (*end != '\0' || options.perFolder == 0) return false;
         } else if (arg == "--seed" && hasValue) {
             options.seed = std::strtoull(argv[++i], &end, 10);
             if (*end != '\0') return false;
@@ -199,14 +203,13 @@ int main(int argc, char** argv) {
     std::set<std::uint64_t> seen;
     char name[64];
     for (std::uint64_t f = 0; f < plan.size(); ++f) {
-        // About 100 files per folder, 32 folders per top folder.
-        const std::uint64_t folder = f / 100;
+        const std::uint64_t folder = f / options.perFolder;
         std::snprintf(name, sizeof name, "/a%03llu", static_cast<unsigned long long>(folder / 32));
         std::string path = options.root + name;
-        if (f % 3200 == 0) mkdir(path.c_str(), 0755);
+        if (f % (32 * options.perFolder) == 0) mkdir(path.c_str(), 0755);
         std::snprintf(name, sizeof name, "/b%02llu", static_cast<unsigned long long>(folder % 32));
         path += name;
-        if (f % 100 == 0) mkdir(path.c_str(), 0755);
+        if (f % options.perFolder == 0) mkdir(path.c_str(), 0755);
         std::snprintf(name, sizeof name, "/f%07llu.bin", static_cast<unsigned long long>(f));
         path += name;
         if (!WriteFile(path, plan[f], options.seed, buffer)) {
