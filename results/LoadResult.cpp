@@ -93,14 +93,20 @@ public:
     void Finish() { pending_.Flush(true); }
 
 private:
+    // A group file that cannot be read whole adds nothing and stays for the next load, which
+    // would otherwise add the rows read before the failure a second time.
     bool LoadGroupFile(const std::string& file, int box, SizeUnit unit, const QString& key) {
         LineReader reader(fs_, file);
         if (!reader.IsOpen()) return false;
         std::string line;
+        std::vector<ResultRow> rows;
         while (reader.Next(line))
             if (const auto member = LookUpLine(fs_, line))
-                pending_.AddPair(box, MakeRow(*member, unit, key));
-        return !reader.Failed();
+                rows.push_back(MakeRow(*member, unit, key));
+        if (reader.Failed()) return false;
+        for (const ResultRow& row : rows)
+            pending_.AddPair(box, row);
+        return true;
     }
 
     QPointer<ResultSet> results_;

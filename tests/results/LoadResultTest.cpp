@@ -97,6 +97,48 @@ TEST_F(LoadResultTest, AGroupFileThatCannotBeOpenedAddsNothingAndStays) {
     EXPECT_EQ(FilesIn(GroupFolderPath(1)), (std::vector<std::string>{"2048_1"}));
 }
 
+// Reads of one path fail past its first bytes, as on a disk error in the middle of a file.
+class FailingRead : public FileSystem {
+public:
+    explicit FailingRead(std::string path) : path_(std::move(path)) {}
+    int OpenRead(const std::string& path, std::uint64_t* size) override {
+        const int fd = FileSystem::OpenRead(path, size);
+        if (path == path_) failing_ = fd;
+        return fd;
+    }
+    long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) override {
+        if (fd == failing_ && offset > 0 && failing) return -1;
+        return FileSystem::ReadAt(fd, buffer, length, offset);
+    }
+    bool failing = true;
+
+private:
+    std::string path_;
+    int failing_ = -1;
+};
+
+TEST_F(LoadResultTest, AGroupFileThatFailsPartwayAddsNothingAndIsReadWholeLater) {
+    // Long enough that its lines take more than one read.
+    std::vector<std::string> members;
+    for (int i = 0; i < 1500; ++i)
+        members.push_back(
+            tree.FileOfSize("m/member-with-a-longish-name-" + std::to_string(i), 2048));
+    const std::string group = GroupFile("vs", "2048_1", members);
+    auto failingFs = std::make_unique<FailingRead>(group);
+    FailingRead& fs = *failingFs;
+    ReplaceFileSystemService(std::move(failingFs));
+
+    LoadResult(results, host, {});
+    EXPECT_EQ(results.AllList().RowCount(), 0);
+    EXPECT_EQ(FilesIn(GroupFolderPath(1)), (std::vector<std::string>{"2048_1"}));
+
+    fs.failing = false;
+    LoadResult(results, host, {});
+    EXPECT_EQ(results.AllList().RowCount(), 1500);
+    EXPECT_EQ(results.List(6).RowCount(), 1500);
+    EXPECT_TRUE(FilesIn(GroupFolderPath(1)).empty());
+}
+
 TEST_F(LoadResultTest, FileModeClassFollowsTheCurrentSizeAndKeepsTheSavedKey) {
     const std::string shrunk = tree.FileOfSize("now 2000 bytes", 2000);
     const std::string huge = tree.SparseFile("huge", 104857600);
