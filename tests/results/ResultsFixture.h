@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FakeLoadHost.h"
+#include "FakeEngineHost.h"
 #include "FileSystem.h"
 #include "ResultSet.h"
 #include "TestTree.h"
@@ -53,7 +53,7 @@ protected:
     TestTree tree;
     std::string program;
     ResultSet results;
-    FakeLoadHost host;
+    FakeEngineHost host;
 };
 
 } // namespace quilder::test
