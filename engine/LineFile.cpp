@@ -1,32 +1,9 @@
 #include "LineFile.h"
 
 #include "FileSystem.h"
-
-#include <cerrno>
-#include <fcntl.h>
-#include <memory>
-#include <unistd.h>
+#include "Service.h"
 
 namespace quilder {
-
-namespace {
-
-void WriteOut(const std::string& file, const std::string& data) {
-    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) return;
-    const char* p = data.data();
-    std::size_t left = data.size();
-    while (left > 0) {
-        const ssize_t n = write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    close(fd);
-}
-
-} // namespace
 
 LineFile::~LineFile() {
     Flush();
@@ -43,7 +20,7 @@ void LineFile::AppendLine(const std::string& file, std::string_view text) {
 void LineFile::Flush() {
     if (pending_.empty()) return; // clearing walks every bucket, even of an empty table
     for (const auto& [file, data] : pending_)
-        WriteOut(file, data);
+        FileSystemService().AppendToFile(file, data);
     pending_.clear();
     pendingBytes_ = 0;
 }
@@ -51,7 +28,7 @@ void LineFile::Flush() {
 void LineFile::Flush(const std::string& file) {
     const auto it = pending_.find(file);
     if (it == pending_.end()) return;
-    WriteOut(it->first, it->second);
+    FileSystemService().AppendToFile(it->first, it->second);
     pendingBytes_ -= it->second.size();
     pending_.erase(it);
 }
@@ -100,21 +77,12 @@ std::int64_t LineFile::CountLines(const std::string& file) {
     return lines + (openLine ? 1 : 0);
 }
 
-namespace {
-std::unique_ptr<LineFile>& Slot() {
-    static std::unique_ptr<LineFile> slot;
-    return slot;
-}
-} // namespace
-
 LineFile& LineFileService() {
-    auto& slot = Slot();
-    if (!slot) slot = std::make_unique<LineFile>();
-    return *slot;
+    return ServiceInstance<LineFile>();
 }
 
 void ReleaseLineFileService() {
-    Slot().reset();
+    ServiceSlot<LineFile>().reset();
 }
 
 } // namespace quilder

@@ -1,6 +1,7 @@
 #include "FileSystem.h"
 
 #include "PathText.h"
+#include "Service.h"
 #include "TypeDescription.h"
 
 #include <QHash>
@@ -250,6 +251,13 @@ bool FileSystem::DeleteFolder(const std::string& path) {
     return rmdir(path.c_str()) == 0;
 }
 
+bool FileSystem::AppendToFile(const std::string& path, std::string_view data) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const bool ok = WriteAll(fd, data.data(), data.size());
+    return close(fd) == 0 && ok;
+}
+
 bool FileSystem::CopyFile(const std::string& from, const std::string& to) {
     const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return false;
@@ -316,25 +324,16 @@ void FileSystem::CloseRead(int fd) {
     close(fd);
 }
 
-namespace {
-std::unique_ptr<FileSystem>& ServiceSlot() {
-    static std::unique_ptr<FileSystem> slot;
-    return slot;
-}
-} // namespace
-
 FileSystem& FileSystemService() {
-    auto& slot = ServiceSlot();
-    if (!slot) slot = std::make_unique<FileSystem>();
-    return *slot;
+    return ServiceInstance<FileSystem>();
 }
 
 void ReplaceFileSystemService(std::unique_ptr<FileSystem> fs) {
-    ServiceSlot() = std::move(fs);
+    ServiceSlot<FileSystem>() = std::move(fs);
 }
 
 void ReleaseFileSystemService() {
-    ServiceSlot().reset();
+    ServiceSlot<FileSystem>().reset();
 }
 
 } // namespace quilder

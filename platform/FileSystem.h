@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quilder {
@@ -80,7 +81,9 @@ public:
     virtual bool CreateFolder(const std::string& path); // false when it already exists
     virtual bool DeleteFolder(const std::string& path); // with everything in it
     virtual bool CopyFile(const std::string& from, const std::string& to); // replaces `to`
-    virtual bool SetAttributes(const std::string& path, int attributes);   // no such thing here
+    // Creates the file when missing; false when not all of data could be written.
+    virtual bool AppendToFile(const std::string& path, std::string_view data);
+    virtual bool SetAttributes(const std::string& path, int attributes); // no such thing here
 
     // Positioned reads. OpenRead gives a descriptor of a regular file, and its size when asked,
     // or -1; ReadAt gives the bytes read (fewer only at the end of the file) or -1 on a read
