@@ -94,28 +94,22 @@ TEST_F(Scanner, CheckedNodeWithChildrenStandsForItsOwnFilesOnly) {
     EXPECT_EQ(host.yields, 4 + 1); // each node position, and deep's parent
 }
 
-TEST_F(Scanner, UntickedClassLeavesNoTrace) {
-    tree.FileOfSize("root/tiny1", 10, 1);
-    tree.FileOfSize("root/tiny2", 10, 2);
-    const std::string small = tree.FileOfSize("root/vs", 1024);
-    AddNode(tree.Path("root"));
-    host.TickOnly(6);
-    host.boxes[7] = 2; // only the value 1 means ticked
-    Scan();
-    EXPECT_TRUE(Entries(ScanFolderPaths[0]).empty());
-    EXPECT_EQ(ListLines(List(1, 1024)), (V{small}));
-}
-
-TEST_F(Scanner, ClassBoxIsReadAnewForEveryFile) {
+TEST_F(Scanner, ClassBoxIsReadAnewForEveryFileAndOnlyTheValue1Ticks) {
     tree.FileOfSize("root/one", 10, 1);
     tree.FileOfSize("root/two", 10, 2);
     tree.FileOfSize("root/three", 10, 3);
+    const std::string small = tree.FileOfSize("root/vs", 1024);
     AddNode(tree.Path("root"));
     int reads = 0;
-    host.boxValue = [&](int box) { return box == 7 && ++reads == 2 ? 1 : 0; }; // ticked once
+    host.boxValue = [&](int box) {
+        if (box == 6) return 1;
+        return box == 7 && ++reads == 2 ? 1 : 2; // Tiny ticked for one file only
+    };
     Scan();
     EXPECT_EQ(reads, 3);
     EXPECT_EQ(ListLines(List(0, 10)).size(), 1u);
+    EXPECT_EQ(ListLines(List(1, 1024)), (V{small}));
+    EXPECT_EQ(Entries(ScanFolderPaths[2]).size() + Entries(ScanFolderPaths[6]).size(), 0u);
 }
 
 TEST_F(Scanner, StopTakesEffectOnlyAfterTheCurrentNode) {
@@ -132,13 +126,11 @@ TEST_F(Scanner, StopTakesEffectOnlyAfterTheCurrentNode) {
     EXPECT_EQ(std::set<std::string>(AllListed()), (std::set<std::string>{a, b, c}));
     EXPECT_EQ(host.intervals, std::vector<int>{0});
     EXPECT_EQ(host.statusTexts.back(), "Scanning in '" + PathToText(tree.Path("one")) + "'");
-}
 
-TEST_F(Scanner, PendingStopEndsAfterTheFirstPositionEvenIfUnchecked) {
-    tree.FileOfSize("one/a", 10);
-    AddNode(tree.Path("one"), false);
-    AddNode(tree.Path("one"));
-    host.stop = true;
+    // A stop still pending ends the next phase after its first position, checked or not.
+    ResetScanStore();
+    host.nodes.front().checked = false;
+    host.statusTexts.clear();
     EXPECT_EQ(Scan(), PhaseVerdict::Stopped);
     EXPECT_TRUE(AllListed().empty());
     EXPECT_TRUE(host.statusTexts.isEmpty());

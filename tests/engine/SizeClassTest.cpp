@@ -22,23 +22,4 @@ TEST(SizeClass, EveryBoundLandsInItsClass) {
         EXPECT_EQ(kSizeClasses[ClassOfSize(c.size)].code, c.code) << c.size;
 }
 
-TEST(SizeClass, ClassesTileTheSizesAndIndexesAgree) {
-    EXPECT_EQ(kSizeClasses.front().smallest, 0u);
-    EXPECT_EQ(kSizeClasses.back().largest, kNoLimit);
-    for (int order = 0; order < kClassCount; ++order) {
-        const SizeClass& c = kSizeClasses[order];
-        if (order > 0) {
-            EXPECT_EQ(c.smallest, kSizeClasses[order - 1].largest + 1) << c.code;
-        }
-        EXPECT_EQ(ClassOfSize(c.smallest), order);
-        EXPECT_EQ(ClassOfSize(c.largest), order);
-        EXPECT_EQ(OrderOfCode(c.code), order);
-        EXPECT_EQ(c.selectorBox, BoxOfOrder(order));
-        EXPECT_EQ(OrderOfBox(BoxOfOrder(order)), order);
-        EXPECT_EQ(c.groupFolderTag, "/compared/" + std::string(c.code));
-    }
-    EXPECT_EQ(OrderOfCode("x"), -1);
-    EXPECT_EQ(kSizeClasses[ClassOfSize(0)].selectorBox, 7); // Tiny is the last box
-}
-
 } // namespace

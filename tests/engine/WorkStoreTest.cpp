@@ -9,13 +9,6 @@ class WorkStore : public test::StoreFixture {};
 
 const V kClassFolders{"h/", "l/", "n/", "s/", "t/", "vl/", "vs/"};
 
-TEST_F(WorkStore, PathsFollowTheProgramFolder) {
-    EXPECT_EQ(ScanFolderPaths[0], program + "/scanned/t");
-    EXPECT_EQ(ScanFolderPaths[6], program + "/scanned/h");
-    EXPECT_EQ(GroupFolderPath(5), program + "/compared/vl");
-    EXPECT_TRUE(Entries(program).empty()) << "initialising must create nothing";
-}
-
 TEST_F(WorkStore, ResetLeavesExactlySevenEmptyClassFolders) {
     tree.File("program/scanned/t/100", "/old/a\r\n/old/b\r\n");
     tree.File("program/scanned/stray-file", "x");

@@ -163,12 +163,5 @@ TEST_F(ResultFileTest, AFullDiskKeepsThePreviousFileAndTheFlags) {
     ExpectNothingChanged(path);
 }
 
-TEST_F(ResultFileTest, AMissingFolderIsReported) {
-    PreviousSave(tree.Folder("x"));
-    const std::string path = tree.Path("no such folder/r.qdr");
-    EXPECT_FALSE(SaveResultFile(results, prompt, QString::fromStdString(path)));
-    ExpectNothingChanged(path);
-}
-
 } // namespace
 } // namespace quilder::test

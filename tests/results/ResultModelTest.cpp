@@ -75,22 +75,6 @@ TEST_F(ResultModelTest, CheckBoxAndColourRoles) {
         EXPECT_EQ(model.index(0, c).data(Qt::ForegroundRole).value<QBrush>().color(),
                   QColor(Qt::blue));
     EXPECT_FALSE(model.index(0, kSortColumn).data(Qt::ForegroundRole).isValid());
-    EXPECT_EQ(model.index(0, kSizeColumn).data(Qt::TextAlignmentRole).toInt() &
-                  Qt::AlignHorizontal_Mask,
-              Qt::AlignRight);
-}
-
-TEST_F(ResultModelTest, RemoveAndClear) {
-    model.InsertSorted({Row("a", "A"), Row("b", "B"), Row("c", "C")});
-    model.SetTag(QStringLiteral("3"));
-    EXPECT_TRUE(model.removeRows(1, 1));
-    EXPECT_FALSE(model.removeRows(2, 1));
-    EXPECT_EQ(Names(model), (std::vector<std::string>{"a", "c"}));
-    const auto clears = model.ClearCount();
-    model.Clear();
-    EXPECT_EQ(model.RowCount(), 0);
-    EXPECT_EQ(model.ClearCount(), clears + 1);
-    EXPECT_EQ(model.Tag(), QStringLiteral("3"));
 }
 
 } // namespace

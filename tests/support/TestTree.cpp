@@ -102,13 +102,6 @@ std::string TestTree::Fifo(std::string_view relative) {
     return path;
 }
 
-void TestTree::SetModified(std::string_view relative, std::int64_t secondsSinceEpoch) {
-    const std::string path = Path(relative);
-    timeval times[2] = {{static_cast<time_t>(secondsSinceEpoch), 0},
-                        {static_cast<time_t>(secondsSinceEpoch), 0}};
-    Require(utimes(path.c_str(), times) == 0, path);
-}
-
 std::string TestTree::Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;

@@ -25,7 +25,6 @@ public:
     std::string SparseFile(std::string_view relative, std::uint64_t size);
     std::string Link(std::string_view relative, const std::string& target);
     std::string Fifo(std::string_view relative);
-    void SetModified(std::string_view relative, std::int64_t secondsSinceEpoch);
 
     static std::string Read(const std::string& path);
     static std::string Bytes(std::uint64_t size, unsigned seed);
