@@ -16,7 +16,7 @@ public:
 
     void Yield() override;
     void SetStatusText(const QString& text) override { status_ = text; }
-    int ClassBoxValue(int box) const override { return boxes_[box] ? 1 : 0; }
+    bool ClassBoxTicked(int box) const override { return boxes_[box]; }
     int NodeCount() const override { return static_cast<int>(folders_.size()); }
     bool NodeChecked(int) const override { return true; }
     int NodeChildCount(int) const override { return 0; }

@@ -32,7 +32,7 @@ void ScanFolder(EngineHost& host, const std::string& path, bool recurse) {
     LineFile& lines = LineFileService();
     for (const FileEntry& file : listing.files) {
         const int order = ClassOfSize(file.size);
-        if (host.ClassBoxValue(BoxOfOrder(order)) != 1) continue;
+        if (!host.ClassBoxTicked(BoxOfOrder(order))) continue;
         if (HasLineBreakOrTab(file.path)) continue; // cannot be one line of a list file
         AppendToScanList(lines, order, file.size, file.path);
     }

@@ -50,7 +50,7 @@ public:
 
     bool LoadWorkStore() {
         for (int box = 1; box < kResultListCount; ++box) {
-            if (host_.ClassBoxValue(box) != 1) continue;
+            if (!host_.ClassBoxTicked(box)) continue;
             const std::string folder = ProgramFolder() + TextToPath(host_.ClassBoxTag(box));
             std::vector<std::string> names;
             if (fs_.ListFileNames(folder, names)) {
@@ -117,18 +117,19 @@ private:
 
 } // namespace
 
-void LoadResult(ResultSet& results, EngineHost& host, const QString& fileName) {
-    if (!results.TryBeginLoad()) return;
+LoadOutcome LoadResult(ResultSet& results, EngineHost& host, const QString& fileName) {
+    if (!results.TryBeginLoad()) return {LoadOutcome::Status::Busy, {}};
     host.SetAnimationInterval(kAnimationMs);
     host.SetStatusText(QStringLiteral("Loading result"));
     Loader loader(results, host);
     const bool alive =
         fileName.isEmpty() ? loader.LoadWorkStore() : loader.LoadResultFile(TextToPath(fileName));
-    if (!alive) return;
+    if (!alive) return {LoadOutcome::Status::Abandoned, {}};
     loader.Finish();
     host.SetAnimationInterval(0);
     host.SetStatusText(QStringLiteral("Loading result..."));
     results.EndLoad();
+    return {};
 }
 
 } // namespace quilder

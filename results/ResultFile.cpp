@@ -1,6 +1,6 @@
 #include "ResultFile.h"
 
-#include "NoticePrompt.h"
+#include "Prompt.h"
 #include "PathText.h"
 #include "ResultSet.h"
 
@@ -66,7 +66,7 @@ bool WriteResultFile(const ResultModel& list, const QString& path, QString& erro
     return true;
 }
 
-bool SaveResultFile(ResultSet& results, NoticePrompt& prompt, const QString& path) {
+bool SaveResultFile(ResultSet& results, Prompt& prompt, const QString& path) {
     QString error;
     if (!WriteResultFile(results.AllList(), path, error)) {
         prompt.Notice(QStringLiteral("The result could not be saved to %1.\n%2").arg(path, error));

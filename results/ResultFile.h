@@ -6,7 +6,7 @@ class QIODevice;
 
 namespace quilder {
 
-class NoticePrompt;
+class Prompt;
 class ResultModel;
 class ResultSet;
 
@@ -21,6 +21,6 @@ bool WriteResultFile(const ResultModel& list, const QString& path, QString& erro
 // The writing steps of saving: writes the All list to path; on success path becomes the current
 // result file and the result counts as unchanged. A file that cannot be written is reported to
 // the user and changes neither.
-bool SaveResultFile(ResultSet& results, NoticePrompt& prompt, const QString& path);
+bool SaveResultFile(ResultSet& results, Prompt& prompt, const QString& path);
 
 } // namespace quilder

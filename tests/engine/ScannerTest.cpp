@@ -94,16 +94,16 @@ TEST_F(Scanner, CheckedNodeWithChildrenStandsForItsOwnFilesOnly) {
     EXPECT_EQ(host.yields, 4 + 1); // each node position, and deep's parent
 }
 
-TEST_F(Scanner, ClassBoxIsReadAnewForEveryFileAndOnlyTheValue1Ticks) {
+TEST_F(Scanner, ClassBoxIsReadAnewForEveryFile) {
     tree.FileOfSize("root/one", 10, 1);
     tree.FileOfSize("root/two", 10, 2);
     tree.FileOfSize("root/three", 10, 3);
     const std::string small = tree.FileOfSize("root/vs", 1024);
     AddNode(tree.Path("root"));
     int reads = 0;
-    host.boxValue = [&](int box) {
-        if (box == 6) return 1;
-        return box == 7 && ++reads == 2 ? 1 : 2; // Tiny ticked for one file only
+    host.boxTicked = [&](int box) {
+        if (box == 6) return true;
+        return box == 7 && ++reads == 2; // Tiny ticked for one file only
     };
     Scan();
     EXPECT_EQ(reads, 3);

@@ -1,6 +1,6 @@
 #include "ResultFile.h"
 #include "LoadResult.h"
-#include "NoticePrompt.h"
+#include "ScriptedPrompt.h"
 #include "ResultsFixture.h"
 
 #include <QBuffer>
@@ -11,12 +11,6 @@
 
 namespace quilder::test {
 namespace {
-
-class RecordingNotice : public NoticePrompt {
-public:
-    void Notice(const QString& text) override { notices << text; }
-    QStringList notices;
-};
 
 ResultRow Row(const char* path, const char* name, const char* key) {
     ResultRow row;
@@ -50,7 +44,7 @@ protected:
         EXPECT_TRUE(results.ResultChanged());
         EXPECT_EQ(results.CurrentResultFile(), QStringLiteral("/somewhere/current.qdr"));
     }
-    RecordingNotice prompt;
+    ScriptedPrompt prompt;
 };
 
 TEST_F(ResultFileTest, WritesPathTabKeyCrLfInListOrder) {

@@ -18,16 +18,16 @@ struct FakeNode {
 // A host that records what the engine does and can act at each yield, as a user would.
 class FakeEngineHost : public EngineHost {
 public:
-    FakeEngineHost() { boxes.fill(1); }
+    FakeEngineHost() { boxes.fill(true); }
 
     void Yield() override {
         ++yields;
         if (onYield) onYield(yields);
     }
     void SetStatusText(const QString& text) override { statusTexts << text; }
-    int ClassBoxValue(int box) const override {
+    bool ClassBoxTicked(int box) const override {
         ++boxReads;
-        return boxValue ? boxValue(box) : boxes[box];
+        return boxTicked ? boxTicked(box) : boxes[box];
     }
     int NodeCount() const override { return static_cast<int>(nodes.size()); }
     bool NodeChecked(int p) const override { return nodes[p - 1].checked; }
@@ -37,11 +37,11 @@ public:
     void SetAnimationInterval(int ms) override { intervals.push_back(ms); }
 
     void TickOnly(int box) {
-        boxes.fill(0);
-        boxes[box] = 1;
+        boxes.fill(false);
+        boxes[box] = true;
     }
 
-    std::array<int, 8> boxes{};
+    std::array<bool, 8> boxes{};
     std::vector<FakeNode> nodes;
     bool stop = false;
     int yields = 0;
@@ -49,7 +49,7 @@ public:
     QStringList statusTexts;
     std::vector<int> intervals;
     std::function<void(int)> onYield;
-    std::function<int(int)> boxValue; // when set, answers instead of `boxes`
+    std::function<bool(int)> boxTicked; // when set, answers instead of `boxes`
 };
 
 } // namespace quilder::test

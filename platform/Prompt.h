@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace quilder {
+
+enum class PromptAnswer { Yes, No, Cancel };
+
+// Messages to the user, titled "Quilder". The window shows message boxes; tests answer from a
+// script.
+class Prompt {
+public:
+    virtual ~Prompt() = default;
+    // OK button, information icon.
+    virtual void Notice(const QString& text) = 0;
+    // Yes and No, question icon: answers Yes or No.
+    virtual PromptAnswer AskYesNo(const QString& text) = 0;
+    // Yes, No and Cancel, question icon.
+    virtual PromptAnswer AskYesNoCancel(const QString& text) = 0;
+};
+
+} // namespace quilder
