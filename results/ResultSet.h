@@ -40,6 +40,11 @@ public:
     const QString& CurrentResultFile() const { return currentResultFile_; }
     void SetCurrentResultFile(const QString& path) { currentResultFile_ = path; }
 
+    // While a find job (or the check before a delete) runs, the commands that would rebuild or
+    // replace the lists (Find, New Job, Open Result File, Delete) show kJobRunningNotice instead.
+    bool JobRunning() const { return jobRunning_; }
+    void SetJobRunning(bool running) { jobRunning_ = running; }
+
     // Loads never overlap: TryBeginLoad fails while one runs.
     bool TryBeginLoad();
     void EndLoad() { loading_ = false; }
@@ -56,6 +61,11 @@ private:
     bool resultChanged_ = false;
     QString currentResultFile_;
     bool loading_ = false;
+    bool jobRunning_ = false;
 };
+
+inline const QString kJobRunningNotice = QStringLiteral(
+    "A finding job is running. Stop it first (Stop Current Job, F6), or wait until it has "
+    "finished.");
 
 } // namespace quilder
