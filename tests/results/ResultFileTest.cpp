@@ -1,7 +1,8 @@
 #include "ResultFile.h"
 #include "LoadResult.h"
-#include "ScriptedPrompt.h"
+#include "PathText.h"
 #include "ResultsFixture.h"
+#include "ScriptedPrompt.h"
 
 #include <QBuffer>
 #include <csignal>
@@ -59,27 +60,26 @@ TEST_F(ResultFileTest, WritesPathTabKeyCrLfInListOrder) {
 }
 
 TEST_F(ResultFileTest, SaveThenOpenGivesTheSameRowsInTheSameOrder) {
-    const std::string a = tree.FileOfSize("d/a", 20480), b = tree.FileOfSize("e/a", 20480);
-    const std::string c = tree.FileOfSize("d/c", 2048), d = tree.FileOfSize("e/d", 2048);
-    const std::string odd = tree.File(std::string("d/not utf8 \xff\xfe"), "z");
-    const std::string odd2 = tree.File("e/tab-free name", "z");
-    GroupFile("s", "20480_1", {a, b});
-    GroupFile("vs", "2048_1", {c, d});
-    GroupFile("t", "1_1", {odd, odd2});
+    GroupFile("s", "20480_1", {tree.FileOfSize("d/a", 20480), tree.FileOfSize("e/a", 20480)});
+    GroupFile("vs", "2048_1", {tree.FileOfSize("d/c", 2048), tree.FileOfSize("e/d", 2048)});
+    GroupFile("t", "1_1", {tree.File("d/not utf8 \xff\xfe", "z"), tree.File("e/b", "z")});
     LoadResult(results, host, {});
     results.AllList().SetChecked(0, true);
-    std::vector<std::vector<std::string>> before;
+    std::vector<Texts> before;
     for (int k = 0; k < kResultListCount; ++k)
         before.push_back(Names(k));
     const auto keysBefore = Keys(0);
     const auto pathsBefore = Column(results.AllList(), kPathColumn);
 
-    const QString saved = QString::fromStdString(tree.Path("saved.qdr"));
+    // A name that is no valid text must name the same file for saving and opening.
+    const std::string folder = tree.Folder("saved");
+    const QString saved = PathToText(folder + "/result \xff.qdr");
     ASSERT_TRUE(SaveResultFile(results, prompt, saved));
+    EXPECT_EQ(FilesIn(folder), Texts{"result \xff.qdr"});
     EXPECT_EQ(results.CurrentResultFile(), saved);
     EXPECT_FALSE(results.ResultChanged());
     results.ClearAll();
-    LoadResult(results, host, saved);
+    EXPECT_EQ(LoadResult(results, host, saved).status, LoadOutcome::Status::Loaded);
 
     for (int k = 0; k < kResultListCount; ++k)
         EXPECT_EQ(Names(k), before[k]) << "list " << k;
@@ -154,6 +154,7 @@ TEST_F(ResultFileTest, AFullDiskKeepsThePreviousFileAndTheFlags) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(saved);
     EXPECT_EQ(TestTree::Read(path), "previous\tK\r\n");
+    EXPECT_EQ(FilesIn(tree.Path("full")), Texts{"old.qdr"}); // no half-written file is left
     ExpectNothingChanged(path);
 }
 

@@ -6,11 +6,14 @@
 #include "TestTree.h"
 #include "WorkStore.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace quilder::test {
+
+using Texts = std::vector<std::string>;
 
 // A program folder with an empty work store, a result set and a host for each test.
 class ResultsFixture : public ::testing::Test {
@@ -23,32 +26,33 @@ protected:
     void TearDown() override { ReleaseFileSystemService(); }
 
     // A group file (or result file) with the given lines, each ended by CR LF.
-    static std::string WriteLines(TestTree& tree, std::string_view relative,
-                                  const std::vector<std::string>& lines) {
+    std::string WriteLines(std::string_view relative, const Texts& lines) {
         std::string bytes;
         for (const std::string& line : lines)
             bytes += line + "\r\n";
         return tree.File(relative, bytes);
     }
-    std::string GroupFile(std::string_view code, std::string_view name,
-                          const std::vector<std::string>& members) {
-        return WriteLines(tree, "program/compared/" + std::string(code) + "/" + std::string(name),
+    std::string GroupFile(std::string_view code, std::string_view name, const Texts& members) {
+        return WriteLines("program/compared/" + std::string(code) + "/" + std::string(name),
                           members);
     }
 
+    static Texts FilesIn(const std::string& folder) {
+        Texts names;
+        FileSystemService().ListFileNames(folder, names);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
     // Column texts of a list, top to bottom.
-    static std::vector<std::string> Column(const ResultModel& list, int column) {
-        std::vector<std::string> texts;
+    static Texts Column(const ResultModel& list, int column) {
+        Texts texts;
         for (int i = 0; i < list.RowCount(); ++i)
             texts.push_back(list.Row(i).text[static_cast<std::size_t>(column)].toStdString());
         return texts;
     }
-    std::vector<std::string> Names(int list) const {
-        return Column(results.List(list), kNameColumn);
-    }
-    std::vector<std::string> Keys(int list) const {
-        return Column(results.List(list), kSortColumn);
-    }
+    Texts Names(int list) const { return Column(results.List(list), kNameColumn); }
+    Texts Keys(int list) const { return Column(results.List(list), kSortColumn); }
 
     TestTree tree;
     std::string program;
