@@ -15,12 +15,36 @@ namespace quilder::test {
 
 using Texts = std::vector<std::string>;
 
+// A row with these texts, the others empty.
+inline ResultRow Row(const char* name, const char* key, const char* path = "") {
+    ResultRow row;
+    row.text[kNameColumn] = QString::fromUtf8(name);
+    row.text[kPathColumn] = QString::fromUtf8(path);
+    row.text[kSortColumn] = QString::fromUtf8(key);
+    return row;
+}
+
+// Puts rows of the given keys (one character each) into a list.
+inline void Fill(ResultModel& list, const std::string& keys) {
+    std::vector<ResultRow> rows(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        rows[i].text[kSortColumn] = QString(QLatin1Char(keys[i]));
+    list.InsertSorted(std::move(rows));
+}
+
+// Column texts of a list, top to bottom.
+inline Texts Column(const ResultModel& list, int column) {
+    Texts texts;
+    for (int i = 0; i < list.RowCount(); ++i)
+        texts.push_back(list.Row(i).text[static_cast<std::size_t>(column)].toStdString());
+    return texts;
+}
+
 // A program folder with an empty work store, a result set and a host for each test.
 class ResultsFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        program = tree.Folder("program");
-        InitWorkStorePaths(program);
+        InitWorkStorePaths(tree.Folder("program"));
         ResetCompareStore();
     }
     void TearDown() override { ReleaseFileSystemService(); }
@@ -44,18 +68,10 @@ protected:
         return names;
     }
 
-    // Column texts of a list, top to bottom.
-    static Texts Column(const ResultModel& list, int column) {
-        Texts texts;
-        for (int i = 0; i < list.RowCount(); ++i)
-            texts.push_back(list.Row(i).text[static_cast<std::size_t>(column)].toStdString());
-        return texts;
-    }
     Texts Names(int list) const { return Column(results.List(list), kNameColumn); }
     Texts Keys(int list) const { return Column(results.List(list), kSortColumn); }
 
     TestTree tree;
-    std::string program;
     ResultSet results;
     FakeEngineHost host;
 };
