@@ -209,6 +209,7 @@ void frmPubMain::ApplyLayout() {
     }
 
     FormResize(client, layout_);
+    ShiftFrameContent();
 
     // The frames live in the central widget, which sits below the toolbar.
     const QPoint offset = centralWidget()->pos() - QPoint(0, menuBottom);
@@ -218,14 +219,28 @@ void frmPubMain::ApplyLayout() {
         frames[f]->setGeometry(px(r.left) - offset.x(), px(r.top) - offset.y(), px(r.width),
                                px(r.height));
     }
-    Tree().resize(Tree().width(), px(layout_.tree.height));
+    Tree().resize(Tree().width(), std::max(0, px(layout_.tree.height) - contentShift_));
     for (int i = 0; i < kResultListCount; ++i) {
         const auto index = static_cast<std::size_t>(i);
         ResultListView& list = fra1_->List(i);
-        list.resize(px(layout_.lists[index].width), px(layout_.lists[index].height));
+        list.resize(px(layout_.lists[index].width),
+                    std::max(0, px(layout_.lists[index].height) - contentShift_));
         const int path = px(layout_.columns[index][1]);
         if (path != list.header()->sectionSize(1)) list.setColumnWidth(1, path);
     }
+}
+
+void frmPubMain::ShiftFrameContent() {
+    if (contentShifted_) return;
+    contentShifted_ = true;
+    // The design draws a frame's caption inside its border line, with the first control 270
+    // twips from the top. Styles that draw the caption above the line leave less room below it:
+    // the content moves down by the difference, and the tree and the lists end where they would.
+    const int firstTop = TwipsAsPixels(270, logicalDpiX());
+    contentShift_ = std::max(0, fra0_->contentsRect().top() + 2 - firstTop);
+    for (QGroupBox* frame : std::initializer_list<QGroupBox*>{fra0_, fra1_})
+        for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            child->move(child->x(), child->y() + contentShift_);
 }
 
 void frmPubMain::Yield() {

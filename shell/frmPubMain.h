@@ -87,6 +87,7 @@ private:
     void CreateToolbar();
     void CreateStatusBar();
     void CreateFrames();
+    void ShiftFrameContent();
 
     // The commands' seams (CommandHooks.cpp).
     void ConnectCommands();
@@ -105,6 +106,8 @@ private:
     QPointer<frmPubAbout> about_;
     std::function<DesktopKit*()> desktopKit_;
     WindowLayout layout_;
+    int contentShift_ = 0; // pixels
+    bool contentShifted_ = false;
     bool stopRequested_ = false;
     QElapsedTimer sinceYield_;
 };
