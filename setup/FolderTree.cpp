@@ -83,6 +83,7 @@ void FolderTree::FillFolderTree() {
     nodes_.clear();
     byKey_.clear();
     for (const Drive& drive : FileSystemService().Drives()) {
+        if (HasLineBreakOrTab(drive.key)) continue;
         const QString key = PathToText(drive.key);
         // A volume without a name shows its key in parentheses behind an empty name.
         const QString text =
