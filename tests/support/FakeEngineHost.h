@@ -15,10 +15,11 @@ struct FakeNode {
     int children = 0;
 };
 
-// A host that records what the engine does and can act at each yield, as a user would.
-class FakeEngineHost : public EngineHost {
+// A host that records what the engine does and can act at each yield, as a user would. Base is
+// EngineHost or an interface derived from it.
+template <class Base> class BasicFakeEngineHost : public Base {
 public:
-    FakeEngineHost() { boxes.fill(true); }
+    BasicFakeEngineHost() { boxes.fill(true); }
 
     void Yield() override {
         ++yields;
@@ -51,5 +52,7 @@ public:
     std::function<void(int)> onYield;
     std::function<bool(int)> boxTicked; // when set, answers instead of `boxes`
 };
+
+using FakeEngineHost = BasicFakeEngineHost<EngineHost>;
 
 } // namespace quilder::test

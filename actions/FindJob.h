@@ -1,0 +1,41 @@
+#pragma once
+
+#include "EngineHost.h"
+
+#include <QString>
+
+namespace quilder {
+
+class Prompt;
+class ResultSet;
+
+// What the find job needs of the window beyond the engine's host.
+class FindJobHost : public EngineHost {
+public:
+    virtual Prompt& MessagePrompt() = 0;
+    virtual ResultSet& Results() = 0;
+    // The loader timer: 0 stops it, any other value (re)starts it; each tick loads the groups
+    // finished so far.
+    virtual void SetLoaderInterval(int milliseconds) = 0;
+    // Asks to save a result that would be thrown away; false when the user cancels.
+    virtual bool OfferToSaveResult() = 0;
+    virtual void ClearStopRequest() = 0;
+};
+
+inline const QString kNoClassMessage =
+    QStringLiteral("Please select the size type of the destination files.");
+inline const QString kNoFolderMessage = QStringLiteral("Please select the destination path(s).");
+inline const QString kLoadRunningNotice =
+    QStringLiteral("A result is being loaded. Please wait until it has finished.");
+
+inline constexpr int kAnimationIntervalMs = 200;
+inline constexpr int kLoaderIntervalMs = 4996;
+
+// One run of Find Duplicate Files, from the selection checks to the shaded, counted groups.
+void RunFindJob(FindJobHost& host);
+
+// The next text of an animated status panel: phase texts gain a dot per tick up to three, then
+// start again; any other text stays.
+QString AnimateStatus(const QString& text);
+
+} // namespace quilder

@@ -1,0 +1,134 @@
+#include "FindJob.h"
+
+#include "FakeEngineHost.h"
+#include "LoadResult.h"
+#include "ResultSet.h"
+#include "ScriptedPrompt.h"
+#include "TestTree.h"
+#include "WorkStore.h"
+
+#include <gtest/gtest.h>
+
+namespace quilder::test {
+namespace {
+
+class FakeFindJobHost : public BasicFakeEngineHost<FindJobHost> {
+public:
+    Prompt& MessagePrompt() override { return prompt; }
+    ResultSet& Results() override { return results; }
+    void SetLoaderInterval(int ms) override { loaderInterval = ms; }
+    bool OfferToSaveResult() override { return offer; }
+    void ClearStopRequest() override { stop = false; }
+
+    ScriptedPrompt prompt;
+    ResultSet results;
+    int loaderInterval = 0;
+    bool offer = true;
+};
+
+class FindJob : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitWorkStorePaths(tree.Folder("program"));
+        tree.File("data/a/one", "same bytes");
+        tree.File("data/b/one", "same bytes");
+        tree.File("data/a/other", "diff bytes"); // same size, other content
+        tree.File("data/a/empty", "");
+        tree.File("data/b/empty", "");
+        tree.FileOfSize("data/a/big", 20000, 7);
+        tree.FileOfSize("data/b/big", 20000, 7);
+        host.nodes = {{QString::fromStdString(tree.Path("data/a"))},
+                      {QString::fromStdString(tree.Path("data/b"))}};
+    }
+    QString Status() const {
+        return host.statusTexts.isEmpty() ? QString() : host.statusTexts.last();
+    }
+    int Rows(int list) { return host.results.List(list).RowCount(); }
+
+    TestTree tree;
+    FakeFindJobHost host;
+};
+
+TEST_F(FindJob, ListsShadesAndCountsTheGroups) {
+    RunFindJob(host);
+    EXPECT_EQ(Status(), "Finished.");
+    EXPECT_EQ(Rows(0), 6); // one/one, empty/empty, big/big; "other" matches nothing
+    EXPECT_EQ(Rows(7), 4);
+    EXPECT_EQ(Rows(5), 2);
+    EXPECT_EQ(host.results.StatusCountsText(), "6 files in 3 groups.");
+    EXPECT_TRUE(host.results.ResultChanged());
+    EXPECT_FALSE(host.results.JobRunning());
+    EXPECT_EQ(host.intervals.back(), 0);
+    EXPECT_EQ(host.loaderInterval, 0);
+}
+
+TEST_F(FindJob, RefusesWithoutSelectionsAndChangesNothing) {
+    RunFindJob(host);
+    host.boxes.fill(false);
+    host.nodes[0].checked = host.nodes[1].checked = false;
+    RunFindJob(host);
+    host.boxes[3] = true;
+    RunFindJob(host);
+    EXPECT_EQ(host.prompt.notices,
+              QStringList({"Please select the size type of the destination files.",
+                           "Please select the destination path(s)."}));
+    EXPECT_EQ(Rows(0), 6);
+}
+
+TEST_F(FindJob, StopWhileScanningEndsEarlyAndTheNextJobRuns) {
+    RunFindJob(host);
+    host.onYield = [&](int) { host.stop = true; };
+    RunFindJob(host);
+    EXPECT_EQ(Rows(0), 0);
+    EXPECT_TRUE(Status().startsWith("Scanning in '"));
+    EXPECT_FALSE(host.stop);
+    host.onYield = nullptr;
+    RunFindJob(host);
+    EXPECT_EQ(Rows(0), 6);
+}
+
+TEST_F(FindJob, AStopGivenWhileIdleEndsTheNextJobAfterItsFirstNode) {
+    host.stop = true;
+    RunFindJob(host);
+    EXPECT_EQ(host.statusTexts.filter("Scanning").size(), 1);
+    EXPECT_EQ(Rows(0), 0);
+    EXPECT_FALSE(host.stop);
+}
+
+TEST_F(FindJob, StopWhileComparingListsTheGroupsSoFarWithoutSizeOnlyGroups) {
+    // The loader tick runs as the window's timer would, and Stop comes with the first
+    // comparing yield: the Small list is compared, nothing after it.
+    host.onYield = [&](int) {
+        if (host.loaderInterval == 0) return;
+        LoadResult(host.results, host, QString());
+        host.stop = true;
+    };
+    RunFindJob(host);
+    EXPECT_EQ(Status(), "Finished.");
+    EXPECT_EQ(Rows(5), 2); // rows appeared through the periodic load
+    EXPECT_EQ(Rows(7), 0); // Tiny comes later; the zero-byte group is never made
+}
+
+TEST_F(FindJob, CommandsThatWouldRebuildTheListsAreRefusedWhileItRuns) {
+    int nested = 0;
+    host.onYield = [&](int) {
+        if (nested++ == 0) RunFindJob(host);
+    };
+    RunFindJob(host);
+    EXPECT_EQ(host.prompt.notices, QStringList(kJobRunningNotice));
+    EXPECT_EQ(Rows(0), 6);
+}
+
+TEST(AnimateStatus, CyclesPhaseTextsThroughThreeDotsAndLeavesOthers) {
+    QString text = "Comparing '/a'";
+    for (int tick = 0; tick < 3; ++tick)
+        text = AnimateStatus(text);
+    EXPECT_EQ(text, "Comparing '/a'...");
+    EXPECT_EQ(AnimateStatus(text), "Comparing '/a'");
+    EXPECT_EQ(AnimateStatus("Loading result"), "Loading result.");
+    EXPECT_EQ(AnimateStatus("Finished."), "Finished.");
+    EXPECT_EQ(AnimateStatus("scanning"), "scanning");
+}
+
+} // namespace
+} // namespace quilder::test
