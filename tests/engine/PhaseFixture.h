@@ -1,23 +1,13 @@
 #pragma once
 
-#include "FakeEngineHost.h"
 #include "StoreFixture.h"
-
-#include <string>
-#include <vector>
 
 namespace quilder::test {
 
-// A fresh work store with hand-written scan lists.
+// Hand-written scan lists, and the group files the phases make of them.
 class PhaseFixture : public StoreFixture {
 protected:
-    void SetUp() override {
-        StoreFixture::SetUp();
-        ResetScanStore();
-        ResetCompareStore();
-    }
-    std::string WriteList(int order, const std::string& name,
-                          const std::vector<std::string>& paths) {
+    std::string WriteList(int order, const std::string& name, const V& paths) {
         std::string text;
         for (const std::string& path : paths)
             text += path + "\r\n";
@@ -27,8 +17,12 @@ protected:
     std::string Group(int order, const std::string& name) const {
         return GroupFolderPath(order) + "/" + name;
     }
-
-    FakeEngineHost host;
+    std::map<std::string, V> Groups(int order) const {
+        std::map<std::string, V> groups;
+        for (const std::string& name : Entries(GroupFolderPath(order)))
+            groups[name] = ListLines(Group(order, name));
+        return groups;
+    }
 };
 
 } // namespace quilder::test

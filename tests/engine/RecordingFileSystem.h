@@ -9,8 +9,8 @@
 
 namespace quilder::test {
 
-// The real file system, but it records what is looked at, opened and closed, and can make
-// single paths fail: not open at all, or fail every read from some offset on.
+// The real file system, but it records what is looked at and opened, and can make single files
+// fail: not open at all (by path, or by name inside a folder), or fail every read from an offset.
 class RecordingFileSystem : public FileSystem {
 public:
     bool IsFile(const std::string& path) override {
@@ -19,10 +19,12 @@ public:
     }
     int OpenRead(const std::string& path, std::uint64_t* size) override {
         opened.push_back(path);
-        if (unopenable.count(path)) return -1;
-        const int fd = FileSystem::OpenRead(path, size);
+        const int fd = unopenable.count(path) ? -1 : FileSystem::OpenRead(path, size);
         if (fd >= 0) openFiles[fd] = path;
         return fd;
+    }
+    int OpenReadAt(int folder, const std::string& name, std::uint64_t* size) override {
+        return unopenable.count(name) ? -1 : FileSystem::OpenReadAt(folder, name, size);
     }
     long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) override {
         const auto failing = failFrom.find(openFiles[fd]);
@@ -41,7 +43,6 @@ public:
     std::map<int, std::string> openFiles; // still open
 };
 
-// Installs a RecordingFileSystem as the process's service and hands it back.
 inline RecordingFileSystem& InstallRecordingFileSystem() {
     auto fs = std::make_unique<RecordingFileSystem>();
     RecordingFileSystem& ref = *fs;

@@ -82,6 +82,9 @@ public:
     int OpenRead(const std::string& path, std::uint64_t* size) override {
         return path == path_ ? -1 : FileSystem::OpenRead(path, size);
     }
+    int OpenReadAt(int folder, const std::string& name, std::uint64_t* size) override {
+        return path_.ends_with("/" + name) ? -1 : FileSystem::OpenReadAt(folder, name, size);
+    }
 
 private:
     std::string path_;
@@ -104,6 +107,11 @@ public:
     int OpenRead(const std::string& path, std::uint64_t* size) override {
         const int fd = FileSystem::OpenRead(path, size);
         if (path == path_) failing_ = fd;
+        return fd;
+    }
+    int OpenReadAt(int folder, const std::string& name, std::uint64_t* size) override {
+        const int fd = FileSystem::OpenReadAt(folder, name, size);
+        if (path_.ends_with("/" + name)) failing_ = fd;
         return fd;
     }
     long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) override {
