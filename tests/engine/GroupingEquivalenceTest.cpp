@@ -107,7 +107,7 @@ TEST_F(GroupingEquivalence, RandomListsGroupAsComparingEveryPair) {
             }
             if (at < size) bytes[at] = static_cast<char>(bytes[at] ^ 1);
             paths.push_back(
-                tree.File("t" + std::to_string(trial) + "/f" + std::to_string(m), bytes));
+                tree.File(std::to_string(trial) + "/f" + std::to_string(m), bytes));
         }
         WriteList(order, listName, paths);
         for (std::size_t i = 0; i + 1 < paths.size(); ++i)
