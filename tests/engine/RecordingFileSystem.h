@@ -4,23 +4,17 @@
 
 #include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 namespace quilder::test {
 
-// The real file system, but it records what is looked at and opened, and can make single files
-// fail: not open at all (by path, or by name inside a folder), or fail every read from an offset.
+// The real file system, but it records which files are opened and can make single files fail:
+// not open at all (by path, or by name in a folder), or fail every read from an offset on.
 class RecordingFileSystem : public FileSystem {
 public:
-    bool IsFile(const std::string& path) override {
-        checked.push_back(path);
-        return FileSystem::IsFile(path);
-    }
     int OpenRead(const std::string& path, std::uint64_t* size) override {
         opened.push_back(path);
         const int fd = unopenable.count(path) ? -1 : FileSystem::OpenRead(path, size);
-        if (fd >= 0) openFiles[fd] = path;
+        openFiles[fd] = path;
         return fd;
     }
     int OpenReadAt(int folder, const std::string& name, std::uint64_t* size) override {
@@ -31,16 +25,11 @@ public:
         if (failing != failFrom.end() && offset + length > failing->second) return -1;
         return FileSystem::ReadAt(fd, buffer, length, offset);
     }
-    void CloseRead(int fd) override {
-        openFiles.erase(fd);
-        FileSystem::CloseRead(fd);
-    }
 
     std::set<std::string> unopenable;
     std::map<std::string, std::uint64_t> failFrom; // path -> first byte that cannot be read
-    std::vector<std::string> checked;
     std::vector<std::string> opened;
-    std::map<int, std::string> openFiles; // still open
+    std::map<int, std::string> openFiles; // the path of each descriptor
 };
 
 inline RecordingFileSystem& InstallRecordingFileSystem() {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "FakeEngineHost.h"
-#include "FileSystem.h"
 #include "LineFile.h"
+#include "LineReader.h"
 #include "TestTree.h"
 #include "WorkStore.h"
 
@@ -10,9 +10,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <map>
-#include <string>
 #include <sys/resource.h>
-#include <vector>
 
 namespace quilder::test {
 
@@ -20,26 +18,20 @@ using V = std::vector<std::string>;
 
 // While it lives, no file of this process grows past `bytes`: a write beyond fails part-way (as
 // on a full disk), also for root.
-class FileSizeLimit {
-public:
+struct FileSizeLimit {
     explicit FileSizeLimit(rlim_t bytes) {
         std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
+        const rlimit limit{bytes, RLIM_INFINITY};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
-
-private:
-    rlimit old_{};
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &kNone); }
+    static constexpr rlimit kNone{RLIM_INFINITY, RLIM_INFINITY};
 };
 
 // A program folder of its own for each test, with an empty work store, and fresh services.
 class StoreFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        program = tree.Folder("program");
         InitWorkStorePaths(program);
         ResetScanStore();
         ResetCompareStore();
@@ -62,25 +54,30 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-
-    // The lines of a list file as written on disk; a line without its CR LF shows as torn.
     static V ListLines(const std::string& file) {
-        const std::string content = TestTree::Read(file);
         V lines;
-        for (std::size_t start = 0; start < content.size();) {
-            const std::size_t end = content.find("\r\n", start);
-            if (end == std::string::npos) {
-                lines.push_back("TORN:" + content.substr(start));
-                break;
-            }
-            lines.push_back(content.substr(start, end - start));
-            start = end + 2;
-        }
+        ReadAllLines(FileSystemService(), file, lines);
         return lines;
+    }
+    std::string WriteList(int order, const std::string& name, const V& paths) {
+        std::string text;
+        for (const std::string& path : paths)
+            text += path + "\r\n";
+        return tree.File("program/scanned/" + std::string(kSizeClasses[order].code) + "/" + name,
+                         text);
+    }
+    std::string Group(int order, const std::string& name) const {
+        return GroupFolderPath(order) + "/" + name;
+    }
+    std::map<std::string, V> Groups(int order) const {
+        std::map<std::string, V> groups;
+        for (const std::string& name : Entries(GroupFolderPath(order)))
+            groups[name] = ListLines(Group(order, name));
+        return groups;
     }
 
     TestTree tree;
-    std::string program;
+    std::string program = tree.Folder("program");
     FakeEngineHost host;
 };
 
