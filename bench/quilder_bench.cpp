@@ -22,6 +22,7 @@
 #include <QLockFile>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -145,6 +146,7 @@ bool LoadAndList(EngineHost& host, const QString& resultFile, QElapsedTimer& clo
 } // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN); // a file-size limit fails the write, to be reported, not the run
     // Nothing here needs glib's main loop; Qt's own dispatcher does a yield with far less work
     // (the comparing phase yields once per list position). An empty QT_NO_GLIB keeps glib's.
     if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
