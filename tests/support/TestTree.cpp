@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <ftw.h>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -55,13 +56,9 @@ std::string TestTree::File(std::string_view relative, std::string_view bytes) {
 
 std::string TestTree::Bytes(std::uint64_t size, unsigned seed) {
     std::string bytes(size, '\0');
-    std::uint32_t x = seed * 2654435761u + 12345u;
-    for (auto& b : bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        b = static_cast<char>(x & 0xFF);
-    }
+    std::minstd_rand random(seed + 1);
+    for (auto& b : bytes)
+        b = static_cast<char>(random() >> 7);
     return bytes;
 }
 
