@@ -72,13 +72,8 @@ TEST_F(ComparePhase, DirectGroupsComeWithoutReadingAFileUnlessAStopCameFirst) {
 TEST_F(ComparePhase, AGroupThatCannotBeWrittenIsReportedAndNeverTorn) {
     WriteList(kSmall, "20000", {Small("a", 1), Small("a2", 1)});
     WriteList(0, "0", {tree.File("files/e1", ""), tree.File("files/e2", "")});
-    PhaseOutcome outcome;
-    {
-        const test::FileSizeLimit full(0);
-        outcome = RunComparingPhase(host);
-    }
-    EXPECT_EQ(outcome.verdict, PhaseVerdict::Completed);
-    ASSERT_TRUE(outcome.failure);
+    const PhaseOutcome outcome = [&] { return test::FileSizeLimit(0), RunComparingPhase(host); }();
+    ASSERT_TRUE(outcome.verdict == PhaseVerdict::Completed && outcome.failure);
     EXPECT_EQ(outcome.failure->path, Group(kSmall, "20000_1"));
     EXPECT_FALSE(outcome.failure->reason.isEmpty());
     EXPECT_TRUE(Groups(kSmall).empty() && Groups(0).empty());

@@ -31,10 +31,7 @@ TEST_F(LineFileTest, AFailedAppendLeavesNoTornLineAndNothingOutsideTheStore) {
     LineFile lines;
     for (const std::string& file : {list, tree.Path("outside"), program + "/scanned/x"}) {
         lines.AppendLine(file, "/a/path/longer/than/the/room/left");
-        {
-            const test::FileSizeLimit full(12);
-            lines.Flush();
-        }
+        [&] { return test::FileSizeLimit(12), lines.Flush(); }();
         EXPECT_EQ(lines.TakeFailure()->path, file);
         EXPECT_FALSE(lines.TakeFailure());
     }
