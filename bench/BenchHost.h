@@ -18,9 +18,13 @@ public:
     void SetStatusText(const QString& text) override { status_ = text; }
     bool ClassBoxTicked(int box) const override { return boxes_[box]; }
     int NodeCount() const override { return static_cast<int>(folders_.size()); }
-    bool NodeChecked(int) const override { return true; }
+    bool NodeChecked(int position) const override {
+        return position >= 1 && position <= NodeCount();
+    }
     int NodeChildCount(int) const override { return 0; }
-    QString NodeKey(int position) const override { return folders_[position - 1]; }
+    QString NodeKey(int position) const override {
+        return NodeChecked(position) ? folders_[position - 1] : QString();
+    }
     bool StopRequested() const override { return false; }
     void SetAnimationInterval(int) override {}
 

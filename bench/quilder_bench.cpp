@@ -4,6 +4,7 @@
 #include "ComparePhase.h"
 #include "FileSystem.h"
 #include "FilterPhase.h"
+#include "InstanceLock.h"
 #include "LineFile.h"
 #include "LoadResult.h"
 #include "PathText.h"
@@ -18,12 +19,16 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLockFile>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace quilder;
 
@@ -56,6 +61,14 @@ long PeakResidentKb() {
     return usage.ru_maxrss;
 }
 
+// The folder as an absolute path without a trailing separator; its bytes are kept.
+std::string Absolute(const std::string& folder) {
+    std::string path = std::filesystem::absolute(folder).lexically_normal().string();
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
 struct Arguments {
     std::array<bool, 8> boxes{};
     std::string store;
@@ -74,16 +87,14 @@ std::optional<Arguments> Parse(int argc, char** argv) {
         } else if (arg == "--store" && i + 1 < argc) {
             args.store = argv[++i];
             if (args.store.empty()) return std::nullopt;
+            args.store = Absolute(args.store);
         } else if (arg == "--open" && i + 1 < argc) {
             args.resultFile = PathToText(argv[++i]);
             if (args.resultFile.isEmpty()) return std::nullopt;
         } else if (arg.starts_with("--")) {
             return std::nullopt;
         } else {
-            std::string folder = arg;
-            while (folder.size() > 1 && folder.back() == '/')
-                folder.pop_back();
-            args.folders << PathToText(folder);
+            args.folders << PathToText(Absolute(arg));
         }
     }
     if (args.folders.isEmpty() == args.resultFile.isEmpty()) return std::nullopt;
@@ -94,18 +105,24 @@ void Report(const char* phase, qint64 ms) {
     std::fprintf(stderr, "%s ms: %lld\n", phase, static_cast<long long>(ms));
 }
 
-// The find job's engine phases, each timed.
-void RunJob(BenchHost& host, QElapsedTimer& clock) {
-    ResetScanStore();
+// The find job's engine phases, each timed. The first store failure is handed back; like the
+// find job, the run goes on after one.
+std::optional<StoreFailure> RunJob(BenchHost& host, QElapsedTimer& clock) {
+    std::optional<StoreFailure> failure;
+    const auto note = [&](std::optional<StoreFailure> f) {
+        if (f && !failure) failure = std::move(f);
+    };
+    note(ResetScanStore());
     Report("reset-scan-store", clock.restart());
-    RunScanningPhase(host, host.NodeCount());
+    note(RunScanningPhase(host, host.NodeCount()).failure);
     Report("scanning", clock.restart());
-    RunFilteringPhase(host);
+    note(RunFilteringPhase(host).failure);
     Report("filtering", clock.restart());
-    ResetCompareStore();
+    note(ResetCompareStore());
     Report("reset-compare-store", clock.restart());
-    RunComparingPhase(host);
+    note(RunComparingPhase(host).failure);
     Report("comparing", clock.restart());
+    return failure;
 }
 
 // The listing as the window would show it: loaded into the eight result lists (from the work
@@ -129,6 +146,7 @@ bool LoadAndList(EngineHost& host, const QString& resultFile, QElapsedTimer& clo
 } // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN); // a file-size limit fails the write, to be reported, not the run
     // Nothing here needs glib's main loop; Qt's own dispatcher does a yield with far less work
     // (the comparing phase yields once per list position). An empty QT_NO_GLIB keeps glib's.
     if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
@@ -137,6 +155,13 @@ int main(int argc, char** argv) {
     if (!args) {
         Usage();
         return 2;
+    }
+    for (const QString& folder : args->folders) {
+        struct stat st {};
+        if (stat(TextToPath(folder).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            std::fprintf(stderr, "quilder-bench: no such folder: %s\n", TextToPath(folder).c_str());
+            return 2;
+        }
     }
 
     // Without --store the work store lives in a temporary folder that goes at the end; a given
@@ -156,6 +181,19 @@ int main(int argc, char** argv) {
             programFolder.pop_back();
     }
     InitWorkStorePaths(programFolder);
+    // The window takes the same lock: two programs on one store would rebuild it under each other.
+    QLockFile lock(InstanceLockPath(PathToText(programFolder)));
+    if (args->resultFile.isEmpty() && !lock.tryLock(0)) {
+        qint64 pid = 0;
+        QString host;
+        QString app;
+        lock.getLockInfo(&pid, &host, &app);
+        std::fprintf(
+            stderr,
+            "quilder-bench: the work store %s is in use by another program (process %lld)\n",
+            programFolder.c_str(), static_cast<long long>(pid));
+        return 1;
+    }
     BenchHost host(args->folders, args->boxes);
 
     QElapsedTimer total;
@@ -163,12 +201,16 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     bool written = false;
+    std::optional<StoreFailure> failure;
     if (!args->resultFile.isEmpty()) {
         written = LoadAndList(host, args->resultFile, clock);
     } else {
-        RunJob(host, clock);
+        failure = RunJob(host, clock);
         written = LoadAndList(host, {}, clock);
     }
+    if (failure)
+        std::fprintf(stderr, "quilder-bench: cannot write the work store: %s: %s\n",
+                     failure->path.c_str(), failure->reason.toLocal8Bit().constData());
     Report("total", total.elapsed());
     std::fprintf(stderr, "peak resident KB: %ld\n", PeakResidentKb());
     ReleaseLineFileService();
@@ -176,5 +218,5 @@ int main(int argc, char** argv) {
     // QTemporaryDir's own clean-up would.
     if (temporary) FileSystemService().DeleteFolder(programFolder);
     ReleaseFileSystemService();
-    return written ? 0 : 1;
+    return written && !failure ? 0 : 1;
 }

@@ -22,7 +22,8 @@ bool ChunksEqual(const SampleBlocks& blocks, const char* a, const char* b, std::
 
 } // namespace
 
-bool CompareFiles(const std::string& first, const std::string& second, std::string_view code) {
+bool CompareFiles(const std::string& first, const std::string& second, std::string_view code,
+                  std::optional<std::uint64_t> listedSize) {
     const int order = OrderOfCode(code);
     if (!HasSamples(order)) return false;
     FileSystem& fs = FileSystemService();
@@ -33,6 +34,7 @@ bool CompareFiles(const std::string& first, const std::string& second, std::stri
     ReadHandle b(fs, second);
     // A file that exists but cannot be opened or read is no evidence of equal content.
     if (!a.IsOpen() || !b.IsOpen()) return false;
+    if (listedSize && (a.Size() != *listedSize || b.Size() != *listedSize)) return false;
 
     const SampleBlocks blocks = SampleBlocksOf(order);
     const auto bufferA = std::make_unique_for_overwrite<char[]>(blocks.readLength);

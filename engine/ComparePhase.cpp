@@ -9,6 +9,7 @@
 #include "SizeClass.h"
 #include "WorkStore.h"
 
+#include <cerrno>
 #include <charconv>
 #include <vector>
 
@@ -32,27 +33,40 @@ std::uint64_t ListedSize(const std::string& listName) {
     return error == std::errc() && stop == end ? size : UINT64_MAX;
 }
 
-void CopyListsAsGroups(FileSystem& fs) {
-    // A missing source (no such files, class not ticked, filtered away) copies nothing.
-    fs.CopyFile(JoinPath(ScanFolderPaths[kTinyOrder], "0"),
-                JoinPath(GroupFolderPath(kTinyOrder), "0"));
+// A missing source (no such files, class not ticked, filtered away) copies nothing; a target
+// that cannot be written is a store failure.
+std::optional<StoreFailure> CopyListsAsGroups(FileSystem& fs) {
+    std::optional<StoreFailure> failure;
+    const auto copy = [&](int order, const std::string& name) {
+        const int from = StoreFolderHandle(ScanFolderPaths[order]);
+        const int to = StoreFolderHandle(GroupFolderPath(order));
+        if (from < 0) return;
+        const int error = to < 0 ? errno : fs.CopyFileAt(from, name, to, name);
+        if (error != 0 && error != ENOENT && !failure)
+            failure = StoreFailureOf(JoinPath(GroupFolderPath(order), name), error);
+    };
+    copy(kTinyOrder, "0");
     std::vector<std::string> names;
     for (const int order : {kHugeOrder, kVeryLargeOrder}) {
-        if (!fs.ListFileNames(ScanFolderPaths[order], names)) continue;
+        const int folder = StoreFolderHandle(ScanFolderPaths[order]);
+        if (folder < 0 || !fs.ListFileNamesAt(folder, names)) continue;
         for (const std::string& name : names)
-            fs.CopyFile(JoinPath(ScanFolderPaths[order], name),
-                        JoinPath(GroupFolderPath(order), name));
+            copy(order, name);
     }
+    return failure;
 }
 
 } // namespace
 
 void GroupScanList(EngineHost& host, const std::string& folder, const std::string& listName,
-                   int classOrder, std::size_t keepSamplesBytes) {
+                   int classOrder, std::size_t keepSamplesBytes, SampleHash hash) {
     FileSystem& fs = FileSystemService();
     LineFile& lines = LineFileService();
     std::vector<std::string> paths;
-    if (!ReadAllLines(fs, JoinPath(folder, listName), paths)) return;
+    const int handle = StoreFolderHandle(folder);
+    if (handle < 0) return;
+    LineReader reader(fs, handle, listName);
+    if (!ReadAllLines(reader, paths)) return;
     host.SetStatusText(QStringLiteral("Comparing '") +
                        PathToText(paths.empty() ? std::string_view() : paths.front()) +
                        QLatin1Char('\''));
@@ -61,19 +75,22 @@ void GroupScanList(EngineHost& host, const std::string& folder, const std::strin
     // compared for real, which gives exactly the groups of comparing every pair in list order.
     // A list whose name is not a size of its class is none the scanner wrote: its files are read
     // only as far as the class reaches, and every match is confirmed by reading the files again.
-    std::uint64_t listedSize = ListedSize(listName);
-    if (listedSize < kSizeClasses[classOrder].smallest ||
-        listedSize > kSizeClasses[classOrder].largest) {
-        listedSize = kSizeClasses[classOrder].largest;
+    // A file whose size is no longer the listed one has changed since and matches nothing.
+    std::optional<std::uint64_t> exactSize = ListedSize(listName);
+    if (*exactSize < kSizeClasses[classOrder].smallest ||
+        *exactSize > kSizeClasses[classOrder].largest) {
+        exactSize.reset();
         keepSamplesBytes = 0;
     }
-    const SampledList sampled = SampleList(fs, paths, classOrder, listedSize, keepSamplesBytes);
+    const SampledList sampled =
+        SampleList(fs, paths, classOrder, exactSize.value_or(kSizeClasses[classOrder].largest),
+                   exactSize.has_value(), keepSamplesBytes, hash);
     const std::vector<std::size_t>& next = sampled.next;
     const std::string code(kSizeClasses[classOrder].code);
     const auto same = [&](std::size_t i, std::size_t j) {
         if (sampled.IsKept(i) && sampled.IsKept(j))
             return sampled.SamplesOf(i) == sampled.SamplesOf(j);
-        return CompareFiles(paths[i], paths[j], code);
+        return CompareFiles(paths[i], paths[j], code, exactSize);
     };
     const std::string groupPrefix = JoinPath(GroupFolderPath(classOrder), listName) + "_";
     std::vector<bool> taken(paths.size(), false);
@@ -95,20 +112,23 @@ void GroupScanList(EngineHost& host, const std::string& folder, const std::strin
     }
 }
 
-PhaseVerdict RunComparingPhase(EngineHost& host) {
+PhaseOutcome RunComparingPhase(EngineHost& host) {
     FileSystem& fs = FileSystemService();
+    LineFile& lines = LineFileService();
     std::vector<std::string> names;
     for (const int order : kComparedByContent) {
         const std::string& folder = ScanFolderPaths[order];
-        if (!fs.ListFileNames(folder, names)) continue;
+        const int handle = StoreFolderHandle(folder);
+        if (handle < 0 || !fs.ListFileNamesAt(handle, names)) continue;
         for (const std::string& name : names) {
-            if (host.StopRequested()) return PhaseVerdict::Stopped;
+            if (host.StopRequested()) return {PhaseVerdict::Stopped, lines.TakeFailure()};
             if (name == "0") continue; // the zero-byte files: grouped without comparing below
             GroupScanList(host, folder, name, order);
         }
     }
-    CopyListsAsGroups(fs);
-    return PhaseVerdict::Completed;
+    std::optional<StoreFailure> failure = lines.TakeFailure();
+    std::optional<StoreFailure> copied = CopyListsAsGroups(fs);
+    return {PhaseVerdict::Completed, failure ? failure : copied};
 }
 
 } // namespace quilder

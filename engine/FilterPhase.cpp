@@ -10,7 +10,7 @@
 
 namespace quilder {
 
-PhaseVerdict RunFilteringPhase(EngineHost& host) {
+PhaseOutcome RunFilteringPhase(EngineHost& host) {
     FileSystem& fs = FileSystemService();
     LineFile& lines = LineFileService();
     std::vector<std::string> names;
@@ -18,20 +18,20 @@ PhaseVerdict RunFilteringPhase(EngineHost& host) {
         host.Yield();
         if (host.StopRequested()) {
             host.SetAnimationInterval(0);
-            return PhaseVerdict::Stopped;
+            return {PhaseVerdict::Stopped, lines.TakeFailure()};
         }
         const std::string_view name = kSizeClasses[order].filteringName;
         host.SetStatusText(QStringLiteral("Filtering ") +
                            QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
         const std::string& folder = ScanFolderPaths[order];
-        if (!fs.ListFileNames(folder, names)) continue;
+        const int handle = StoreFolderHandle(folder);
+        if (handle < 0 || !fs.ListFileNamesAt(handle, names)) continue;
         for (const std::string& list : names) {
-            const std::string path = JoinPath(folder, list);
             // A list that cannot be counted (-1) goes too: it could not be compared anyway.
-            if (lines.CountLines(path) < 2) fs.DeleteFile(path);
+            if (lines.CountLines(JoinPath(folder, list)) < 2) fs.DeleteFileAt(handle, list);
         }
     }
-    return PhaseVerdict::Completed;
+    return {PhaseVerdict::Completed, lines.TakeFailure()};
 }
 
 } // namespace quilder

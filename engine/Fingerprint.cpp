@@ -63,9 +63,9 @@ std::uint64_t SampleReader::ChunksWithin(std::uint64_t length) const {
 }
 
 bool SampleReader::Append(FileSystem& fs, const std::string& path, std::string& out,
-                          std::uint64_t length, std::uint64_t firstChunk) {
+                          std::uint64_t length, std::uint64_t firstChunk, bool exactLength) {
     ReadHandle file(fs, path);
-    if (!file.IsOpen()) return false;
+    if (!file.IsOpen() || (exactLength && file.Size() != length)) return false;
     const std::size_t before = out.size();
     for (std::uint64_t block = 0;; ++block) {
         const std::uint64_t offset = blocks_.Offset(block) + firstChunk * blocks_.stride;
@@ -98,7 +98,8 @@ struct Heads {
     std::vector<std::size_t> length; // bytes in samples
 };
 
-Heads ReadHeads(FileSystem& fs, SampleReader& reader, const std::vector<std::string>& paths) {
+Heads ReadHeads(FileSystem& fs, SampleReader& reader, const std::vector<std::string>& paths,
+                SampleHash hash) {
     Heads heads;
     heads.at.assign(paths.size(), kNoMatch);
     heads.length.assign(paths.size(), 0);
@@ -109,7 +110,7 @@ Heads ReadHeads(FileSystem& fs, SampleReader& reader, const std::vector<std::str
         if (!reader.Append(fs, paths[i], heads.samples, kProbeBytes)) continue; // never a match
         heads.at[i] = at;
         heads.length[i] = heads.samples.size() - at;
-        keyed.emplace_back(HashSamples(std::string_view(heads.samples).substr(at)), i);
+        keyed.emplace_back(hash(std::string_view(heads.samples).substr(at)), i);
     }
     std::sort(keyed.begin(), keyed.end());
     for (std::size_t k = 0; k < keyed.size(); ++k) {
@@ -123,7 +124,8 @@ Heads ReadHeads(FileSystem& fs, SampleReader& reader, const std::vector<std::str
 } // namespace
 
 SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, int classOrder,
-                       std::uint64_t listedSize, std::size_t keepBudget) {
+                       std::uint64_t listedSize, bool exactSize, std::size_t keepBudget,
+                       SampleHash hash) {
     SampleReader reader(classOrder);
     SampledList list;
     list.next.assign(paths.size(), kNoMatch);
@@ -133,7 +135,7 @@ SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, in
     // Long files are read in two steps: the head of every file, then the rest of those whose
     // head another file shares. No sample is read twice.
     const bool twoSteps = listedSize > kTwoStepsAbove && paths.size() > 1;
-    const Heads heads = twoSteps ? ReadHeads(fs, reader, paths) : Heads{};
+    const Heads heads = twoSteps ? ReadHeads(fs, reader, paths, hash) : Heads{};
     const std::uint64_t headChunks = twoSteps ? reader.ChunksWithin(kProbeBytes) : 0;
 
     // Reserved once, so that keeping samples never needs twice the budget while growing.
@@ -149,12 +151,12 @@ SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, in
         const std::size_t at = keep ? list.kept.size() : 0;
         if (!keep) scratch.clear();
         if (twoSteps) into.append(heads.samples, heads.at[i], heads.length[i]);
-        if (!reader.Append(fs, paths[i], into, listedSize, headChunks)) {
+        if (!reader.Append(fs, paths[i], into, listedSize, headChunks, exactSize)) {
             into.resize(at);
             continue;
         }
         const std::string_view samples = std::string_view(into).substr(at);
-        keyed.emplace_back(HashSamples(samples), i);
+        keyed.emplace_back(hash(samples), i);
         if (keep) {
             list.keptAt[i] = at;
             list.keptLength[i] = samples.size();

@@ -19,9 +19,10 @@ public:
     // Appends the file's samples to `out`; false (and `out` as it was) when the file cannot be
     // opened or read. Reading stops at `length`, the size the file was listed with: asking for no
     // more than that saves the read that would only find the end of the file.
-    // With `firstChunk`, the chunks before it are left out: they were read before.
+    // With `firstChunk`, the chunks before it are left out: they were read before. With
+    // `exactLength`, a file of any other size when opened (changed since listed) gives false.
     bool Append(FileSystem& fs, const std::string& path, std::string& out, std::uint64_t length,
-                std::uint64_t firstChunk = 0);
+                std::uint64_t firstChunk = 0, bool exactLength = false);
     // Chunks that lie whole within the first `length` bytes.
     std::uint64_t ChunksWithin(std::uint64_t length) const;
 
@@ -31,6 +32,7 @@ private:
 };
 
 std::uint64_t HashSamples(std::string_view samples);
+using SampleHash = std::uint64_t (*)(std::string_view);
 
 // Bytes of samples of the largest file of a class compared by content.
 std::size_t MostSamplesPerFile(int classOrder);
@@ -62,9 +64,11 @@ struct SampledList {
     }
 };
 
-// `listedSize` is the size all files had when they were listed; samples beyond it are not read.
-// Up to `keepBudget` bytes of samples are kept.
+// `listedSize` is the size all files had when they were listed; samples beyond it are not read,
+// and with `exactSize` a file of another size is no one's match. Up to `keepBudget` bytes of
+// samples are kept.
 SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, int classOrder,
-                       std::uint64_t listedSize, std::size_t keepBudget);
+                       std::uint64_t listedSize, bool exactSize, std::size_t keepBudget,
+                       SampleHash hash = HashSamples);
 
 } // namespace quilder

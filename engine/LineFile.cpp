@@ -2,6 +2,10 @@
 
 #include "FileSystem.h"
 #include "Service.h"
+#include "WorkStore.h"
+
+#include <cerrno>
+#include <utility>
 
 namespace quilder {
 
@@ -17,10 +21,27 @@ void LineFile::AppendLine(const std::string& file, std::string_view text) {
     if (pendingBytes_ > kFlushAbove) Flush();
 }
 
+std::pair<std::string, std::string> SplitPath(const std::string& file) {
+    const std::size_t slash = file.rfind('/');
+    if (slash == std::string::npos) return {std::string(), file};
+    return {file.substr(0, slash), file.substr(slash + 1)};
+}
+
+void LineFile::Write(const std::string& file, std::string_view data) {
+    const auto [folder, name] = SplitPath(file);
+    const int handle = StoreFolderHandle(folder);
+    const int error = handle < 0 ? errno : FileSystemService().AppendAt(handle, name, data);
+    if (error != 0 && !failure_) failure_ = StoreFailureOf(file, error);
+}
+
+std::optional<StoreFailure> LineFile::TakeFailure() {
+    return std::exchange(failure_, std::nullopt);
+}
+
 void LineFile::Flush() {
     if (pending_.empty()) return; // clearing walks every bucket, even of an empty table
     for (const auto& [file, data] : pending_)
-        FileSystemService().AppendToFile(file, data);
+        Write(file, data);
     pending_.clear();
     pendingBytes_ = 0;
 }
@@ -28,7 +49,7 @@ void LineFile::Flush() {
 void LineFile::Flush(const std::string& file) {
     const auto it = pending_.find(file);
     if (it == pending_.end()) return;
-    FileSystemService().AppendToFile(it->first, it->second);
+    Write(it->first, it->second);
     pendingBytes_ -= it->second.size();
     pending_.erase(it);
 }
@@ -47,8 +68,10 @@ void LineFile::DiscardUnder(const std::string& folder) {
 
 std::int64_t LineFile::CountLines(const std::string& file) {
     Flush(file);
-    FileSystem& fs = FileSystemService();
-    ReadHandle handle(fs, file);
+    const auto [folder, name] = SplitPath(file);
+    const int store = StoreFolderHandle(folder);
+    if (store < 0) return -1;
+    ReadHandle handle(FileSystemService(), store, name);
     if (!handle.IsOpen()) return -1;
     // Counted the way LineReader splits: a CR ends a line, an LF right after it belongs to it,
     // and text after the last line end is one more line.

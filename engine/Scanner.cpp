@@ -7,6 +7,7 @@
 #include "WorkStore.h"
 
 #include <charconv>
+#include <unordered_map>
 
 namespace quilder {
 
@@ -24,43 +25,66 @@ void AppendToScanList(LineFile& lines, int order, std::uint64_t size, const std:
     lines.AppendLine(list, path);
 }
 
-} // namespace
+// What one scan has listed of a folder, by the folder's identity: one folder reached by two
+// paths (given twice, or once inside another given folder) is listed once, so that no file is
+// ever grouped with itself.
+enum class Listed { FilesOnly, Subtree };
+using ListedFolders = std::unordered_map<FolderId, Listed, FolderIdHash>;
 
-void ScanFolder(EngineHost& host, const std::string& path, bool recurse) {
+void Visit(EngineHost& host, const std::string& path, bool recurse, ListedFolders& listed) {
     FolderListing listing;
     if (!FileSystemService().ListFolder(path, listing, recurse)) return;
-    LineFile& lines = LineFileService();
-    for (const FileEntry& file : listing.files) {
-        const int order = ClassOfSize(file.size);
-        if (!host.ClassBoxTicked(BoxOfOrder(order))) continue;
-        if (HasLineBreakOrTab(file.path)) continue; // cannot be one line of a list file
-        AppendToScanList(lines, order, file.size, file.path);
+    const auto [known, fresh] =
+        listed.try_emplace(listing.id, recurse ? Listed::Subtree : Listed::FilesOnly);
+    if (!fresh) {
+        if (known->second == Listed::Subtree || !recurse) return;
+        known->second = Listed::Subtree; // its files are listed already, its sub-folders not
+    } else {
+        LineFile& lines = LineFileService();
+        for (const FileEntry& file : listing.files) {
+            const int order = ClassOfSize(file.size);
+            if (!host.ClassBoxTicked(BoxOfOrder(order))) continue;
+            if (HasLineBreakOrTab(file.path)) continue; // cannot be one line of a list file
+            AppendToScanList(lines, order, file.size, file.path);
+        }
     }
     if (!recurse) return;
     listing.files = {}; // keep only the sub-folders while descending
     for (const FolderEntry& folder : listing.folders) {
         if (HasLineBreakOrTab(folder.name)) continue; // nothing below it could be listed
-        ScanFolder(host, folder.path, true);
+        const auto seen = listed.find(folder.id);
+        if (seen != listed.end() && seen->second == Listed::Subtree) continue;
+        Visit(host, folder.path, true, listed);
         host.Yield();
     }
 }
 
-PhaseVerdict RunScanningPhase(EngineHost& host, int nodeCount) {
+} // namespace
+
+void ScanFolder(EngineHost& host, const std::string& path, bool recurse) {
+    ListedFolders listed;
+    Visit(host, path, recurse, listed);
+}
+
+PhaseOutcome RunScanningPhase(EngineHost& host, int nodeCount) {
+    ListedFolders listed;
+    LineFile& lines = LineFileService();
     for (int position = 1; position <= nodeCount; ++position) {
+        // A position past the tree's current count reads as an unchecked node.
         if (host.NodeChecked(position)) {
             const QString key = host.NodeKey(position);
             host.SetStatusText(QStringLiteral("Scanning in '") + key + QLatin1Char('\''));
-            ScanFolder(host, TextToPath(key), host.NodeChildCount(position) == 0);
+            Visit(host, TextToPath(key), host.NodeChildCount(position) == 0, listed);
         }
         if (host.StopRequested()) {
             host.SetAnimationInterval(0);
-            LineFileService().Flush();
-            return PhaseVerdict::Stopped;
+            lines.Flush();
+            return {PhaseVerdict::Stopped, lines.TakeFailure()};
         }
         host.Yield();
     }
-    LineFileService().Flush();
-    return PhaseVerdict::Completed;
+    lines.Flush();
+    return {PhaseVerdict::Completed, lines.TakeFailure()};
 }
 
 } // namespace quilder

@@ -1,7 +1,9 @@
 #include "WorkStore.h"
 
-#include "FileSystem.h"
 #include "LineFile.h"
+
+#include <cerrno>
+#include <cstring>
 
 namespace quilder {
 
@@ -9,53 +11,149 @@ std::array<std::string, kClassCount> ScanFolderPaths;
 
 namespace {
 
-std::string& ProgramFolderSlot() {
-    static std::string folder;
-    return folder;
+constexpr const char* kParts[] = {"scanned", "compared"};
+constexpr int kScanned = 0;
+constexpr int kCompared = 1;
+
+struct Store {
+    std::string program;
+    std::array<std::array<std::string, kClassCount>, 2> paths;
+    std::array<std::array<int, kClassCount>, 2> handles;
+    Store() {
+        for (auto& part : handles)
+            part.fill(-1);
+    }
+};
+
+Store& TheStore() {
+    static Store store;
+    return store;
 }
 
-constexpr int kHiddenAndSystem = 6;
+void CloseHandles(int part) {
+    for (int& fd : TheStore().handles[part]) {
+        if (fd >= 0) FileSystemService().CloseFolder(fd);
+        fd = -1;
+    }
+}
 
-void ResetStore(const std::string& root) {
+// A real folder `name` in `at`, made when missing; a link or file standing there is removed as
+// an entry first. -1, with the failure noted, when there is none to be had.
+int RealFolderAt(FileSystem& fs, int at, const std::string& name, const std::string& path,
+                 std::optional<StoreFailure>& failure) {
+    int fd = fs.OpenFolderAt(at, name);
+    if (fd >= 0) return fd;
+    if (errno == ELOOP || errno == ENOTDIR) fs.RemoveEntryAt(at, name);
+    if (!fs.MakeFolderAt(at, name) && errno != EEXIST) {
+        if (!failure) failure = StoreFailureOf(path, errno);
+        return -1;
+    }
+    fd = fs.OpenFolderAt(at, name);
+    if (fd < 0 && !failure) failure = StoreFailureOf(path, errno);
+    return fd;
+}
+
+std::optional<StoreFailure> ResetStore(int part) {
     FileSystem& fs = FileSystemService();
+    Store& store = TheStore();
+    const std::string root = JoinPath(store.program, kParts[part]);
     LineFileService().DiscardUnder(root);
-    if (fs.IsFolder(root)) fs.DeleteFolder(root);
-    fs.CreateFolder(root);
-    for (const SizeClass& c : kSizeClasses)
-        fs.CreateFolder(root + "/" + std::string(c.code));
-    fs.SetAttributes(root, kHiddenAndSystem);
+    CloseHandles(part);
+    const int program = fs.OpenFolder(store.program);
+    if (program < 0) return StoreFailureOf(store.program, errno);
+    std::optional<StoreFailure> failure;
+    fs.RemoveEntryAt(program, kParts[part]); // a folder that cannot go is emptied as far as can be
+    const int rootFd = RealFolderAt(fs, program, kParts[part], root, failure);
+    fs.CloseFolder(program);
+    if (rootFd < 0) return failure;
+    for (int order = 0; order < kClassCount; ++order)
+        store.handles[part][order] = RealFolderAt(fs, rootFd, std::string(kSizeClasses[order].code),
+                                                  store.paths[part][order], failure);
+    fs.CloseFolder(rootFd);
+    // Hidden and system attributes have no counterpart here.
+    return failure;
 }
 
 } // namespace
 
+StoreFailure StoreFailureOf(std::string path, int error) {
+    return {std::move(path), QString::fromLocal8Bit(std::strerror(error))};
+}
+
 void InitWorkStorePaths(const std::string& programFolder) {
-    ProgramFolderSlot() = programFolder;
-    for (int order = 0; order < kClassCount; ++order)
-        ScanFolderPaths[order] = ScanStorePath() + "/" + std::string(kSizeClasses[order].code);
+    ReleaseStoreHandles();
+    Store& store = TheStore();
+    store.program = programFolder;
+    for (int part = 0; part < 2; ++part)
+        for (int order = 0; order < kClassCount; ++order)
+            store.paths[part][order] = JoinPath(JoinPath(programFolder, kParts[part]),
+                                                std::string(kSizeClasses[order].code));
+    ScanFolderPaths = store.paths[kScanned];
 }
 
 const std::string& ProgramFolder() {
-    return ProgramFolderSlot();
+    return TheStore().program;
 }
 
 std::string ScanStorePath() {
-    return ProgramFolder() + "/scanned";
+    return JoinPath(ProgramFolder(), kParts[kScanned]);
 }
 
 std::string CompareStorePath() {
-    return ProgramFolder() + "/compared";
+    return JoinPath(ProgramFolder(), kParts[kCompared]);
 }
 
 std::string GroupFolderPath(int classOrder) {
-    return CompareStorePath() + "/" + std::string(kSizeClasses[classOrder].code);
+    return TheStore().paths[kCompared][classOrder];
 }
 
-void ResetScanStore() {
-    ResetStore(ScanStorePath());
+std::optional<StoreFailure> ResetScanStore() {
+    return ResetStore(kScanned);
 }
 
-void ResetCompareStore() {
-    ResetStore(CompareStorePath());
+std::optional<StoreFailure> ResetCompareStore() {
+    return ResetStore(kCompared);
+}
+
+int StoreFolderHandle(const std::string& folderPath) {
+    Store& store = TheStore();
+    for (int part = 0; part < 2; ++part) {
+        for (int order = 0; order < kClassCount; ++order) {
+            if (store.paths[part][order] != folderPath) continue;
+            int& fd = store.handles[part][order];
+            if (fd >= 0) return fd;
+            StoreFolder folder(FileSystemService(), std::string(kParts[part]) + "/" +
+                                                        std::string(kSizeClasses[order].code));
+            if (folder.IsOpen()) fd = FileSystemService().OpenFolderAt(folder.Handle(), ".");
+            return fd;
+        }
+    }
+    errno = EPERM; // not a folder of the store
+    return -1;
+}
+
+void ReleaseStoreHandles() {
+    CloseHandles(kScanned);
+    CloseHandles(kCompared);
+}
+
+StoreFolder::StoreFolder(FileSystem& fs, const std::string& relative) : fs_(fs) {
+    fd_ = fs.OpenFolder(ProgramFolder());
+    std::size_t start = 0;
+    while (fd_ >= 0 && start < relative.size()) {
+        std::size_t slash = relative.find('/', start);
+        if (slash == std::string::npos) slash = relative.size();
+        const std::string name = relative.substr(start, slash - start);
+        start = slash + 1;
+        if (name.empty()) continue;
+        const int next = name == ".." ? -1 : fs.OpenFolderAt(fd_, name);
+        fs.CloseFolder(fd_);
+        fd_ = next;
+    }
+}
+
+StoreFolder::~StoreFolder() {
+    if (fd_ >= 0) fs_.CloseFolder(fd_);
 }
 
 } // namespace quilder

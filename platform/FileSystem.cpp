@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace quilder {
@@ -63,8 +64,9 @@ bool RemoveContents(int dfd) {
 bool WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t n = write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = ENOSPC;
             return false;
         }
         data += n;
@@ -144,6 +146,26 @@ void FileSystem::ReplaceDrives(std::vector<Drive> drives) {
     replacedDrives_ = std::move(drives);
 }
 
+bool IsMountPoint(const EntryStatus& entry, std::uint64_t parentDevice) {
+    if (entry.mountRootKnown) return entry.mountRoot;
+    return entry.id.device != parentDevice;
+}
+
+bool FileSystem::StatusAt(int folder, const char* name, EntryStatus& out) {
+    struct statx st {};
+    if (statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+              STATX_TYPE | STATX_SIZE | STATX_INO, &st) != 0)
+        return false;
+    out.kind = S_ISREG(st.stx_mode)   ? EntryStatus::Kind::File
+               : S_ISDIR(st.stx_mode) ? EntryStatus::Kind::Folder
+                                      : EntryStatus::Kind::Other;
+    out.size = st.stx_size;
+    out.id = {makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino};
+    out.mountRootKnown = (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0;
+    out.mountRoot = (st.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    return true;
+}
+
 bool FileSystem::ListFolder(const std::string& path, FolderListing& out, bool withFolders) {
     out.files.clear();
     out.folders.clear();
@@ -154,31 +176,37 @@ bool FileSystem::ListFolder(const std::string& path, FolderListing& out, bool wi
         close(dfd);
         return false;
     }
+    out.id = {static_cast<std::uint64_t>(self.st_dev), static_cast<std::uint64_t>(self.st_ino)};
     DIR* dir = fdopendir(dfd);
     if (!dir) {
         close(dfd);
         return false;
     }
-    errno = 0;
-    while (dirent* e = readdir(dir)) {
+    bool failed = false;
+    for (;;) {
+        // errno tells the end of the folder from a failure only when cleared before each read.
+        errno = 0;
+        const dirent* e = readdir(dir);
+        if (!e) {
+            failed = errno != 0;
+            break;
+        }
         const unsigned char type = e->d_type;
         if (IsDotOrDotDot(e->d_name)) continue;
         if (type != DT_REG && type != DT_UNKNOWN && !(type == DT_DIR && withFolders)) continue;
-        struct stat st {};
-        if (fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue; // vanished meanwhile
-        if (S_ISREG(st.st_mode)) {
+        EntryStatus st;
+        if (!StatusAt(dfd, e->d_name, st)) continue; // vanished meanwhile
+        if (st.kind == EntryStatus::Kind::File) {
             std::string name(e->d_name);
             std::string full = JoinPath(path, name);
-            out.files.push_back(
-                {std::move(name), std::move(full), static_cast<std::uint64_t>(st.st_size)});
-        } else if (withFolders && S_ISDIR(st.st_mode) && st.st_dev == self.st_dev) {
+            out.files.push_back({std::move(name), std::move(full), st.size});
+        } else if (withFolders && st.kind == EntryStatus::Kind::Folder &&
+                   !IsMountPoint(st, self.st_dev)) {
             std::string name(e->d_name);
             std::string full = JoinPath(path, name);
-            out.folders.push_back({std::move(name), std::move(full)});
+            out.folders.push_back({std::move(name), std::move(full), st.id});
         }
-        errno = 0;
     }
-    const bool failed = errno != 0;
     closedir(dir);
     if (failed) {
         out.files.clear();
@@ -336,6 +364,129 @@ long long FileSystem::ReadAt(int fd, void* buffer, std::size_t length, std::uint
 
 void FileSystem::CloseRead(int fd) {
     close(fd);
+}
+
+int FileSystem::OpenFolder(const std::string& path) {
+    if (path.empty()) return -1;
+    return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+int FileSystem::OpenFolderAt(int folder, const std::string& name) {
+    return openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+void FileSystem::CloseFolder(int folder) {
+    close(folder);
+}
+
+bool FileSystem::MakeFolderAt(int folder, const std::string& name) {
+    return mkdirat(folder, name.c_str(), 0755) == 0;
+}
+
+bool FileSystem::ListFileNamesAt(int folder, std::vector<std::string>& names) {
+    names.clear();
+    const int own = fcntl(folder, F_DUPFD_CLOEXEC, 0); // closedir closes its descriptor
+    if (own < 0) return false;
+    DIR* dir = fdopendir(own);
+    if (!dir) {
+        close(own);
+        return false;
+    }
+    rewinddir(dir);
+    bool failed = false;
+    for (;;) {
+        errno = 0;
+        const dirent* e = readdir(dir);
+        if (!e) {
+            failed = errno != 0;
+            break;
+        }
+        if (IsDotOrDotDot(e->d_name)) continue;
+        if (e->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            if (fstatat(folder, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+                continue;
+        } else if (e->d_type != DT_REG) {
+            continue;
+        }
+        names.emplace_back(e->d_name);
+    }
+    closedir(dir);
+    return !failed;
+}
+
+int FileSystem::OpenReadAt(int folder, const std::string& name, std::uint64_t* size) {
+    const int fd = openat(folder, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    if (size) *size = static_cast<std::uint64_t>(st.st_size);
+    return fd;
+}
+
+bool FileSystem::DeleteFileAt(int folder, const std::string& name) {
+    return unlinkat(folder, name.c_str(), 0) == 0;
+}
+
+bool FileSystem::RemoveEntryAt(int folder, const std::string& name) {
+    if (unlinkat(folder, name.c_str(), 0) == 0 || errno == ENOENT) return true;
+    if (errno != EISDIR && errno != EPERM) return false; // Linux answers EISDIR for a folder
+    const int sub = OpenFolderAt(folder, name);
+    if (sub >= 0) RemoveContents(sub);
+    return unlinkat(folder, name.c_str(), AT_REMOVEDIR) == 0;
+}
+
+int FileSystem::AppendAt(int folder, const std::string& name, std::string_view data) {
+    const int fd =
+        openat(folder, name.c_str(),
+               O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) return errno;
+    struct stat st {};
+    const bool known = fstat(fd, &st) == 0;
+    int error = known ? 0 : errno;
+    if (known && !S_ISREG(st.st_mode)) error = EINVAL;
+    if (error == 0 && !WriteAll(fd, data.data(), data.size())) {
+        error = errno != 0 ? errno : EIO;
+        // Never a torn line: what was written of this append goes again.
+        (void)!ftruncate(fd, st.st_size);
+    }
+    if (close(fd) != 0 && error == 0) error = errno;
+    if (error != 0 && known && S_ISREG(st.st_mode) && st.st_size == 0)
+        unlinkat(folder, name.c_str(), 0); // as if never made
+    return error;
+}
+
+int FileSystem::CopyFileAt(int fromFolder, const std::string& fromName, int toFolder,
+                           const std::string& toName) {
+    const int in = OpenReadAt(fromFolder, fromName);
+    if (in < 0) return errno != 0 ? errno : EINVAL;
+    const int out =
+        openat(toFolder, toName.c_str(),
+               O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (out < 0) {
+        const int error = errno;
+        close(in);
+        return error;
+    }
+    int error = 0;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) error = errno;
+        if (n <= 0) break;
+        if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) {
+            error = errno != 0 ? errno : EIO;
+            break;
+        }
+    }
+    close(in);
+    if (close(out) != 0 && error == 0) error = errno;
+    if (error != 0) unlinkat(toFolder, toName.c_str(), 0); // no half copy
+    return error;
 }
 
 FileSystem& FileSystemService() {

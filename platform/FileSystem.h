@@ -23,15 +23,40 @@ struct FileEntry {
     std::uint64_t size = 0;
 };
 
+// A folder's identity, whatever path reached it.
+struct FolderId {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FolderId&) const = default;
+};
+struct FolderIdHash {
+    std::size_t operator()(const FolderId& id) const { return id.inode * 31 + id.device; }
+};
+
 struct FolderEntry {
     std::string name;
     std::string path;
+    FolderId id;
 };
 
 struct FolderListing {
+    FolderId id; // of the listed folder itself
     std::vector<FileEntry> files;
     std::vector<FolderEntry> folders;
 };
+
+// What a listing learns of one entry without following it.
+struct EntryStatus {
+    enum class Kind { File, Folder, Other } kind = Kind::Other;
+    std::uint64_t size = 0;
+    FolderId id;
+    bool mountRootKnown = false; // the system can tell a mount's root (bind mounts included)
+    bool mountRoot = false;
+};
+
+// A sub-folder is not entered when it is the root of a mount. Where the system cannot tell, a
+// change of device stands for one; a btrfs sub-volume (another device, same mount) is entered.
+bool IsMountPoint(const EntryStatus& entry, std::uint64_t parentDevice);
 
 struct FileDetails {
     std::string name;
@@ -67,8 +92,8 @@ public:
     void ReplaceDrives(std::vector<Drive> drives);
 
     // Regular files and sub-folders of a folder, in the order the system returns them. Links,
-    // FIFOs, sockets and devices are never listed; a sub-folder on another file system (a mount
-    // point) is not listed. Sub-folders are only looked at when withFolders is true.
+    // FIFOs, sockets and devices are never listed, nor is a mount point. Sub-folders are only
+    // looked at when withFolders is true. An entry that vanishes meanwhile is left out.
     virtual bool ListFolder(const std::string& path, FolderListing& out, bool withFolders = true);
     // Names of the regular files of a folder only: cheaper when sizes are not needed.
     virtual bool ListFileNames(const std::string& path, std::vector<std::string>& names);
@@ -93,6 +118,27 @@ public:
     virtual long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset);
     virtual void CloseRead(int fd);
 
+    // Work inside a folder held open by a handle. A name is one entry of that folder; a
+    // symbolic link is never followed. Failures give -1 or false with errno set, or the errno.
+    virtual int OpenFolder(const std::string& path); // the path may pass through links
+    virtual int OpenFolderAt(int folder, const std::string& name);
+    virtual void CloseFolder(int folder);
+    virtual bool MakeFolderAt(int folder, const std::string& name);
+    virtual bool ListFileNamesAt(int folder, std::vector<std::string>& names);
+    virtual int OpenReadAt(int folder, const std::string& name, std::uint64_t* size = nullptr);
+    virtual bool DeleteFileAt(int folder, const std::string& name);
+    // Removes whatever the entry is (a folder with everything in it); true when it is gone.
+    virtual bool RemoveEntryAt(int folder, const std::string& name);
+    // Appends data, creating the file; a failed or short write leaves the file as it was.
+    virtual int AppendAt(int folder, const std::string& name, std::string_view data);
+    // Replaces the target by a copy of the source; 0 or the errno.
+    virtual int CopyFileAt(int fromFolder, const std::string& fromName, int toFolder,
+                           const std::string& toName);
+
+protected:
+    // Status of one entry of an open folder; false when it cannot be read (vanished meanwhile).
+    virtual bool StatusAt(int folder, const char* name, EntryStatus& out);
+
 private:
     std::optional<std::vector<Drive>> replacedDrives_;
 };
@@ -101,12 +147,15 @@ private:
 class ReadHandle {
 public:
     ReadHandle(FileSystem& fs, const std::string& path) : fs_(fs), fd_(fs.OpenRead(path, &size_)) {}
+    ReadHandle(FileSystem& fs, int folder, const std::string& name)
+        : fs_(fs), fd_(fs.OpenReadAt(folder, name, &size_)) {}
     ~ReadHandle() {
         if (fd_ >= 0) fs_.CloseRead(fd_);
     }
     ReadHandle(const ReadHandle&) = delete;
     ReadHandle& operator=(const ReadHandle&) = delete;
     bool IsOpen() const { return fd_ >= 0; }
+    std::uint64_t Size() const { return size_; } // when it was opened
     // Reads stop at the size the file had when it was opened, which spares the read that would
     // only find the end.
     long long ReadAt(void* buffer, std::size_t length, std::uint64_t offset) {

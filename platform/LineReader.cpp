@@ -1,5 +1,7 @@
 #include "LineReader.h"
 
+#include <cstring>
+
 namespace quilder {
 
 namespace {
@@ -7,6 +9,11 @@ constexpr std::size_t kChunk = 1 << 16;
 }
 
 LineReader::LineReader(FileSystem& fs, const std::string& path) : file_(fs, path) {
+    if (!file_.IsOpen()) eof_ = true;
+}
+
+LineReader::LineReader(FileSystem& fs, int folder, const std::string& name)
+    : file_(fs, folder, name) {
     if (!file_.IsOpen()) eof_ = true;
 }
 
@@ -36,30 +43,55 @@ bool LineReader::Next(std::string& line) {
             if (buffer_[pos_] == '\n') ++pos_;
             skipLineFeed_ = false;
         }
-        const std::size_t cr = buffer_.find('\r', pos_);
-        if (cr != std::string::npos) {
-            line.assign(buffer_, pos_, cr - pos_);
-            pos_ = cr + 1;
+        const char* start = buffer_.data() + pos_;
+        const auto* cr = static_cast<const char*>(
+            std::memchr(start + searched_, '\r', buffer_.size() - pos_ - searched_));
+        if (cr) {
+            const auto length = static_cast<std::size_t>(cr - start);
+            const bool tooLong = skipping_ || length > maxLine_;
+            if (!tooLong) line.assign(start, length);
+            pos_ += length + 1;
+            searched_ = 0;
+            skipping_ = false;
             skipLineFeed_ = true;
-            return true;
+            if (!tooLong) return true;
+            ++skipped_;
+            continue;
+        }
+        searched_ = buffer_.size() - pos_;
+        if (searched_ > maxLine_) { // drop what is held of a line that is no path
+            skipping_ = true;
+            pos_ = buffer_.size();
+            searched_ = 0;
         }
         if (!Fill()) {
-            if (pos_ >= buffer_.size() || failed_) return false;
+            if (failed_) return false;
+            if (skipping_) {
+                skipping_ = false;
+                ++skipped_;
+                return false;
+            }
+            if (pos_ >= buffer_.size()) return false;
             line.assign(buffer_, pos_, std::string::npos);
             pos_ = buffer_.size();
+            searched_ = 0;
             return true;
         }
     }
 }
 
-bool ReadAllLines(FileSystem& fs, const std::string& path, std::vector<std::string>& lines) {
+bool ReadAllLines(LineReader& reader, std::vector<std::string>& lines) {
     lines.clear();
-    LineReader reader(fs, path);
     if (!reader.IsOpen()) return false;
     std::string line;
     while (reader.Next(line))
         lines.push_back(line);
     return !reader.Failed();
+}
+
+bool ReadAllLines(FileSystem& fs, const std::string& path, std::vector<std::string>& lines) {
+    LineReader reader(fs, path);
+    return ReadAllLines(reader, lines);
 }
 
 } // namespace quilder

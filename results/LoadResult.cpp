@@ -56,14 +56,14 @@ public:
     bool LoadWorkStore() {
         for (int box = 1; box < kResultListCount; ++box) {
             if (!host_.ClassBoxTicked(box)) continue;
-            const std::string folder = ProgramFolder() + TextToPath(host_.ClassBoxTag(box));
+            // Reached through real folders only: a link in the store is never followed.
+            StoreFolder folder(fs_, TextToPath(host_.ClassBoxTag(box)));
             std::vector<std::string> names;
-            if (fs_.ListFileNames(folder, names)) {
+            if (folder.IsOpen() && folder.ListFiles(names)) {
                 const SizeUnit unit = kSizeClasses[static_cast<std::size_t>(OrderOfBox(box))].unit;
                 for (const std::string& name : names) {
-                    const std::string file = JoinPath(folder, name);
                     // A group file that could not be read whole stays for the next load.
-                    if (LoadGroupFile(file, box, unit, SortKey(name))) fs_.DeleteFile(file);
+                    if (LoadGroupFile(folder, name, box, unit, SortKey(name))) folder.Delete(name);
                 }
             }
             if (!Yield(true)) return false;
@@ -74,6 +74,7 @@ public:
     bool LoadResultFile(const std::string& path) {
         errno = 0;
         LineReader reader(fs_, path);
+        reader.SetMaxLineLength(kLongestPathLine);
         if (!reader.IsOpen()) {
             const int error = errno;
             // A folder opens, but is no file to read lines from.
@@ -111,8 +112,9 @@ public:
 private:
     // A group file that cannot be read whole adds nothing and stays for the next load, which
     // would otherwise add the rows read before the failure a second time.
-    bool LoadGroupFile(const std::string& file, int box, SizeUnit unit, const QString& key) {
-        LineReader reader(fs_, file);
+    bool LoadGroupFile(StoreFolder& folder, const std::string& name, int box, SizeUnit unit,
+                       const QString& key) {
+        LineReader reader(fs_, folder.Handle(), name);
         if (!reader.IsOpen()) return false;
         std::string line;
         std::vector<ResultRow> rows;

@@ -4,44 +4,34 @@
 
 #include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 namespace quilder::test {
 
-// The real file system, but it records what is looked at, opened and closed, and can make
-// single paths fail: not open at all, or fail every read from some offset on.
+// The real file system, but it records which files are opened and can make single files fail:
+// not open at all (by path, or by name in a folder), or fail every read from an offset on.
 class RecordingFileSystem : public FileSystem {
 public:
-    bool IsFile(const std::string& path) override {
-        checked.push_back(path);
-        return FileSystem::IsFile(path);
-    }
     int OpenRead(const std::string& path, std::uint64_t* size) override {
         opened.push_back(path);
-        if (unopenable.count(path)) return -1;
-        const int fd = FileSystem::OpenRead(path, size);
-        if (fd >= 0) openFiles[fd] = path;
+        const int fd = unopenable.count(path) ? -1 : FileSystem::OpenRead(path, size);
+        openFiles[fd] = path;
         return fd;
+    }
+    int OpenReadAt(int folder, const std::string& name, std::uint64_t* size) override {
+        return unopenable.count(name) ? -1 : FileSystem::OpenReadAt(folder, name, size);
     }
     long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) override {
         const auto failing = failFrom.find(openFiles[fd]);
         if (failing != failFrom.end() && offset + length > failing->second) return -1;
         return FileSystem::ReadAt(fd, buffer, length, offset);
     }
-    void CloseRead(int fd) override {
-        openFiles.erase(fd);
-        FileSystem::CloseRead(fd);
-    }
 
     std::set<std::string> unopenable;
     std::map<std::string, std::uint64_t> failFrom; // path -> first byte that cannot be read
-    std::vector<std::string> checked;
     std::vector<std::string> opened;
-    std::map<int, std::string> openFiles; // still open
+    std::map<int, std::string> openFiles; // the path of each descriptor
 };
 
-// Installs a RecordingFileSystem as the process's service and hands it back.
 inline RecordingFileSystem& InstallRecordingFileSystem() {
     auto fs = std::make_unique<RecordingFileSystem>();
     RecordingFileSystem& ref = *fs;

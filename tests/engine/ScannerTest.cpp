@@ -1,192 +1,107 @@
 #include "Scanner.h"
-#include "FakeEngineHost.h"
 #include "PathText.h"
 #include "StoreFixture.h"
 
-#include <set>
+#include <unistd.h>
 
 using namespace quilder;
-using quilder::test::FakeEngineHost;
-using V = std::vector<std::string>;
+using quilder::test::V;
 
 namespace {
 
 class Scanner : public test::StoreFixture {
 protected:
-    void SetUp() override {
-        StoreFixture::SetUp();
-        ResetScanStore();
+    void Nodes(std::initializer_list<std::pair<const char*, int>> nodes) { // path, children
+        host.nodes.clear();
+        for (const auto& [path, children] : nodes)
+            host.nodes.push_back({PathToText(tree.Path(path)), true, children});
     }
-    void AddNode(const std::string& path, bool checked = true, int children = 0) {
-        host.nodes.push_back({PathToText(path), checked, children});
-    }
-    PhaseVerdict Scan() { return RunScanningPhase(host, host.NodeCount()); }
+    PhaseOutcome Scan() { return RunScanningPhase(host, host.NodeCount()); }
     std::string List(int order, std::uint64_t size) const {
         return ScanFolderPaths[order] + "/" + std::to_string(size);
     }
-    // Every line of every scan list.
-    std::set<std::string> AllListed() const {
-        std::set<std::string> all;
+    V AllListed() const { // every line of every scan list, sorted
+        V all;
         for (const std::string& folder : ScanFolderPaths)
             for (const std::string& name : Entries(folder))
                 for (const std::string& line : ListLines(folder + "/" + name))
-                    all.insert(line);
+                    all.push_back(line);
+        std::sort(all.begin(), all.end());
         return all;
     }
-
-    FakeEngineHost host;
 };
 
-TEST_F(Scanner, FilesLandInTheListOfTheirExactSizeAndClass) {
-    const std::string a = tree.FileOfSize("root/a", 2048, 1);
-    const std::string b = tree.FileOfSize("root/sub/b", 2048, 2);
-    const std::string e1 = tree.File("root/e1", "");
-    const std::string e2 = tree.File("root/sub/e2", "");
-    const std::string lone = tree.FileOfSize("root/lone", 100);
-    const std::string big = tree.SparseFile("root/big", 5368709120u);
-    AddNode(tree.Path("root"));
+// A folder's files come before its sub-folders, depth first; a folder that cannot be opened
+// gives nothing; only regular files whose paths fit a line are listed, with their bytes.
+TEST_F(Scanner, FilesLandInTheListOfTheirExactSizeInVisitingOrder) {
+    const std::string x = tree.FileOfSize("root/x/f", 2048, 1);
+    const std::string deep = tree.FileOfSize("root/x/deeper/f", 2048, 2);
+    const std::string a = tree.FileOfSize("root/a", 2048, 3);
+    const std::string e1 = tree.File("root/e1", ""), e2 = tree.File("root/x/e2", "");
+    tree.SparseFile("root/big", 5368709120u);
+    host.boxes[1] = false; // Huge
+    const std::string odd = tree.FileOfSize("root/\xFF-dir/caf\xE9", 10);
+    tree.Link("root/link-to-file", a);
+    tree.Link("root/loop", tree.Path("root"));
+    tree.Fifo("root/pipe");
+    tree.FileOfSize("root/cr\rname", 10);
+    tree.FileOfSize("root/bad\tdir/inside", 10);
+    Nodes({{"missing", 0}, {"root", 0}});
 
-    EXPECT_EQ(Scan(), PhaseVerdict::Completed);
-    EXPECT_EQ(ListLines(List(1, 2048)), (V{a, b}));
+    const PhaseOutcome outcome = Scan();
+    EXPECT_TRUE(outcome.verdict == PhaseVerdict::Completed && !outcome.failure);
+    EXPECT_EQ(ListLines(List(1, 2048)), (V{a, x, deep}));
     EXPECT_EQ(ListLines(List(0, 0)), (V{e1, e2}));
-    EXPECT_EQ(ListLines(List(0, 100)), (V{lone}));
-    EXPECT_EQ(ListLines(ScanFolderPaths[6] + "/5368709120"), (V{big}));
-    EXPECT_EQ(Entries(ScanFolderPaths[0]), (V{"0", "100"}));
+    EXPECT_TRUE(Entries(ScanFolderPaths[6]).empty());
+    EXPECT_EQ(ListLines(List(0, 10)), V{odd});
     EXPECT_EQ(host.statusTexts.back(), "Scanning in '" + PathToText(tree.Path("root")) + "'");
 }
 
-TEST_F(Scanner, FolderFilesComeBeforeSubFoldersDepthFirst) {
-    // One size everywhere, so the single list shows the visiting order.
-    std::string expected_root = tree.FileOfSize("root/f", 50);
-    tree.FileOfSize("root/x/f", 50);
-    tree.FileOfSize("root/x/deeper/f", 50);
-    tree.FileOfSize("root/y/f", 50);
-    tree.FileOfSize("root/y/deeper/f", 50);
-    AddNode(tree.Path("root"));
+// A checked node with children stands for its own files. Given twice, through a link, or
+// inside another given folder, one folder is listed once, so no file is ever its own duplicate;
+// hard links are entries of their own.
+TEST_F(Scanner, EveryFolderIsListedOnceWhateverPathReachesIt) {
+    const std::string a = tree.FileOfSize("root/a", 10);
+    const std::string b = tree.FileOfSize("root/sub/b", 10);
+    const std::string hard = tree.Path("root/sub/hard");
+    ASSERT_EQ(link(a.c_str(), hard.c_str()), 0);
+    tree.Link("alias", tree.Path("root"));
+    tree.FileOfSize("root/unticked/c", 10);
+    Nodes({{"root", 0}, {"root/sub", 0}, {"alias", 0}, {"root", 0}});
     Scan();
+    EXPECT_EQ(AllListed(), (V{a, tree.Path("root/sub/b"), hard, tree.Path("root/unticked/c")}));
 
-    // Sub-folders follow the order in which the file system lists them.
-    FolderListing rootListing;
-    ASSERT_TRUE(FileSystemService().ListFolder(tree.Path("root"), rootListing));
-    V expected{expected_root};
-    for (const FolderEntry& sub : rootListing.folders) {
-        expected.push_back(sub.path + "/f");
-        expected.push_back(sub.path + "/deeper/f");
-    }
-    EXPECT_EQ(ListLines(List(0, 50)), expected);
-    EXPECT_GE(host.yields, 4 + 1); // after every sub-folder and after the node
+    ResetScanStore(); // its own files first, then a sub-folder node, then everything via the link
+    Nodes({{"root", 2}, {"root/sub", 0}, {"root/unticked", 0}, {"alias", 0}});
+    host.nodes[2].checked = false;
+    Scan();
+    EXPECT_EQ(AllListed(), (V{tree.Path("alias/unticked/c"), a, b, hard}));
 }
 
-TEST_F(Scanner, CheckedNodeWithChildrenStandsForItsOwnFilesOnly) {
-    const std::string r = tree.FileOfSize("root/r", 10);
-    const std::string a = tree.FileOfSize("root/A/a", 10);
-    const std::string deep = tree.FileOfSize("root/A/deep/d", 10);
-    tree.FileOfSize("root/B/b", 10);
-    tree.FileOfSize("root/C/c", 10); // not a node: its parent has loaded children
-    AddNode(tree.Path("root"), true, 3);
-    AddNode(tree.Path("root/A"));
-    AddNode(tree.Path("root/B"), false);
-    AddNode(tree.Path("root/C"), false);
-
-    Scan();
-    EXPECT_EQ(ListLines(List(0, 10)), (V{r, a, deep}));
-    EXPECT_EQ(host.statusTexts.size(), 2);
-    EXPECT_EQ(host.yields, 4 + 1); // each node position, and deep's parent
-}
-
-TEST_F(Scanner, ClassBoxIsReadAnewForEveryFile) {
-    tree.FileOfSize("root/one", 10, 1);
-    tree.FileOfSize("root/two", 10, 2);
-    tree.FileOfSize("root/three", 10, 3);
-    const std::string small = tree.FileOfSize("root/vs", 1024);
-    AddNode(tree.Path("root"));
-    int reads = 0;
-    host.boxTicked = [&](int box) {
-        if (box == 6) return true;
-        return box == 7 && ++reads == 2; // Tiny ticked for one file only
-    };
-    Scan();
-    EXPECT_EQ(reads, 3);
-    EXPECT_EQ(ListLines(List(0, 10)).size(), 1u);
-    EXPECT_EQ(ListLines(List(1, 1024)), (V{small}));
-    EXPECT_EQ(Entries(ScanFolderPaths[2]).size() + Entries(ScanFolderPaths[6]).size(), 0u);
-}
-
-TEST_F(Scanner, StopTakesEffectOnlyAfterTheCurrentNode) {
+TEST_F(Scanner, StopTakesEffectOnlyAfterTheCurrentNodeAndATreeRefillIsHarmless) {
     const std::string a = tree.FileOfSize("one/a", 10);
-    const std::string b = tree.FileOfSize("one/sub/b", 10);
     const std::string c = tree.FileOfSize("one/sub/more/c", 10);
     tree.FileOfSize("two/d", 10);
-    AddNode(tree.Path("one"));
-    AddNode(tree.Path("two"));
-    // The user chooses Stop during the first yield, inside node 1's subtree.
-    host.onYield = [&](int) { host.stop = true; };
-
-    EXPECT_EQ(Scan(), PhaseVerdict::Stopped);
-    EXPECT_EQ(std::set<std::string>(AllListed()), (std::set<std::string>{a, b, c}));
+    Nodes({{"one", 0}, {"two", 0}});
+    host.onYield = [&](int) { host.stop = true; }; // inside node 1's subtree
+    EXPECT_EQ(Scan().verdict, PhaseVerdict::Stopped);
+    EXPECT_EQ(AllListed(), (V{a, c}));
     EXPECT_EQ(host.intervals, std::vector<int>{0});
-    EXPECT_EQ(host.statusTexts.back(), "Scanning in '" + PathToText(tree.Path("one")) + "'");
 
-    // A stop still pending ends the next phase after its first position, checked or not.
+    // A command inside a yield empties the tree: the positions left read as unchecked.
     ResetScanStore();
-    host.nodes.front().checked = false;
-    host.statusTexts.clear();
-    EXPECT_EQ(Scan(), PhaseVerdict::Stopped);
-    EXPECT_TRUE(AllListed().empty());
-    EXPECT_TRUE(host.statusTexts.isEmpty());
+    host.stop = false;
+    host.onYield = [&](int) { host.nodes.clear(); };
+    EXPECT_EQ(Scan().verdict, PhaseVerdict::Completed);
+    EXPECT_EQ(AllListed(), (V{a, c}));
 }
 
-TEST_F(Scanner, OnlyRegularFilesWithStorablePathsAreListed) {
-    const std::string real = tree.FileOfSize("root/real", 10);
-    tree.Link("root/link-to-file", real);
-    tree.Link("root/loop", tree.Path("root"));
-    tree.Link("root/dangling", tree.Path("nowhere"));
-    tree.Fifo("root/pipe");
-    tree.FileOfSize("root/cr\rname", 10);
-    tree.FileOfSize("root/lf\nname", 10);
-    tree.FileOfSize("root/tab\tname", 10);
-    tree.FileOfSize("root/bad\ndir/inside", 10);
-    AddNode(tree.Path("root"));
-    EXPECT_EQ(Scan(), PhaseVerdict::Completed);
-    EXPECT_EQ(AllListed(), std::set<std::string>{real});
-}
-
-TEST_F(Scanner, NonUtf8NamesKeepTheirBytes) {
-    const std::string folder = tree.Folder("root/\xFF\xFE-dir");
-    const std::string file = tree.FileOfSize("root/\xFF\xFE-dir/caf\xE9.bin", 10);
-    AddNode(folder); // the node key is the lossless text of those bytes
-    Scan();
-    EXPECT_EQ(ListLines(List(0, 10)), V{file});
-}
-
-// A file-system service that cannot open one folder, as for a folder without access rights.
-class BlockedFolder : public FileSystem {
-public:
-    explicit BlockedFolder(std::string blocked) : blocked_(std::move(blocked)) {}
-    bool ListFolder(const std::string& path, FolderListing& out, bool withFolders) override {
-        if (path == blocked_) {
-            out = {};
-            return false;
-        }
-        return FileSystem::ListFolder(path, out, withFolders);
-    }
-
-private:
-    std::string blocked_;
-};
-
-TEST_F(Scanner, FolderThatCannotBeOpenedContributesNothingAndTheScanGoesOn) {
-    const std::string before = tree.FileOfSize("root/a", 10);
-    tree.FileOfSize("root/locked/b", 10);
-    tree.FileOfSize("root/locked/inner/c", 10);
-    const std::string after = tree.FileOfSize("root/open/d", 10);
-    const std::string other = tree.FileOfSize("other/e", 10);
-    ReplaceFileSystemService(std::make_unique<BlockedFolder>(tree.Path("root/locked")));
-    AddNode(tree.Path("root"));
-    AddNode(tree.Path("missing-folder"));
-    AddNode(tree.Path("other"));
-    EXPECT_EQ(Scan(), PhaseVerdict::Completed);
-    EXPECT_EQ(AllListed(), (std::set<std::string>{before, after, other}));
+TEST_F(Scanner, AListThatCannotBeWrittenIsReported) {
+    tree.FileOfSize("root/a", 10);
+    Nodes({{"root", 0}});
+    const PhaseOutcome outcome = [&] { return test::FileSizeLimit(0), Scan(); }();
+    ASSERT_TRUE(outcome.verdict == PhaseVerdict::Completed && outcome.failure);
+    EXPECT_EQ(outcome.failure->path, List(0, 10));
 }
 
 } // namespace

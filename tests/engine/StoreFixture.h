@@ -1,34 +1,52 @@
 #pragma once
 
-#include "FileSystem.h"
+#include "FakeEngineHost.h"
 #include "LineFile.h"
+#include "LineReader.h"
 #include "TestTree.h"
 #include "WorkStore.h"
 
 #include <algorithm>
+#include <csignal>
 #include <gtest/gtest.h>
-#include <string>
-#include <vector>
+#include <map>
+#include <sys/resource.h>
 
 namespace quilder::test {
 
-// A program folder of its own for each test, and fresh services.
+using V = std::vector<std::string>;
+
+// While it lives, no file of this process grows past `bytes`: a write beyond fails part-way (as
+// on a full disk), also for root.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &kNone); }
+    static constexpr rlimit kNone{RLIM_INFINITY, RLIM_INFINITY};
+};
+
+// A program folder of its own for each test, with an empty work store, and fresh services.
 class StoreFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        program = tree.Folder("program");
         InitWorkStorePaths(program);
+        ResetScanStore();
+        ResetCompareStore();
     }
     void TearDown() override {
         ReleaseLineFileService();
+        ReleaseStoreHandles();
         ReleaseFileSystemService();
     }
 
-    // Sorted names of the entries of a folder.
-    static std::vector<std::string> Entries(const std::string& folder) {
-        std::vector<std::string> names;
+    // Sorted names of the entries of a folder; sub-folders end with "/".
+    static V Entries(const std::string& folder) {
         FolderListing listing;
         FileSystemService().ListFolder(folder, listing);
+        V names;
         for (const auto& f : listing.files)
             names.push_back(f.name);
         for (const auto& f : listing.folders)
@@ -36,26 +54,31 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-
-    // The lines of a list file as written on disk.
-    static std::vector<std::string> ListLines(const std::string& file) {
-        const std::string content = TestTree::Read(file);
-        std::vector<std::string> lines;
-        std::size_t start = 0;
-        while (start < content.size()) {
-            const std::size_t end = content.find("\r\n", start);
-            if (end == std::string::npos) {
-                lines.push_back("UNTERMINATED:" + content.substr(start));
-                break;
-            }
-            lines.push_back(content.substr(start, end - start));
-            start = end + 2;
-        }
+    static V ListLines(const std::string& file) {
+        V lines;
+        ReadAllLines(FileSystemService(), file, lines);
         return lines;
+    }
+    std::string WriteList(int order, const std::string& name, const V& paths) {
+        std::string text;
+        for (const std::string& path : paths)
+            text += path + "\r\n";
+        return tree.File("program/scanned/" + std::string(kSizeClasses[order].code) + "/" + name,
+                         text);
+    }
+    std::string Group(int order, const std::string& name) const {
+        return GroupFolderPath(order) + "/" + name;
+    }
+    std::map<std::string, V> Groups(int order) const {
+        std::map<std::string, V> groups;
+        for (const std::string& name : Entries(GroupFolderPath(order)))
+            groups[name] = ListLines(Group(order, name));
+        return groups;
     }
 
     TestTree tree;
-    std::string program;
+    std::string program = tree.Folder("program");
+    FakeEngineHost host;
 };
 
 } // namespace quilder::test

@@ -5,45 +5,41 @@
 
 using namespace quilder;
 using quilder::test::TestTree;
+using V = std::vector<std::string>;
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& content) {
+V Lines(const std::string& content, std::size_t maxLine = SIZE_MAX, std::size_t skipped = 0) {
     TestTree tree;
-    const std::string path = tree.File("f", content);
     FileSystem fs;
-    std::vector<std::string> lines;
-    EXPECT_TRUE(ReadAllLines(fs, path, lines));
+    LineReader reader(fs, tree.File("f", content));
+    reader.SetMaxLineLength(maxLine);
+    V lines;
+    EXPECT_TRUE(ReadAllLines(reader, lines));
+    EXPECT_EQ(reader.LongLinesSkipped(), skipped);
     return lines;
 }
 
-using V = std::vector<std::string>;
-
+// A CR ends a line, an LF after it belongs to it; a CR as the last byte of one read and its LF
+// as the first of the next are one line end.
 TEST(LineReader, SplitsAtCarriageReturnsAndKeepsLoneLineFeeds) {
-    EXPECT_EQ(Lines("a\r\nb\r\n"), (V{"a", "b"}));
-    EXPECT_EQ(Lines("a\r\nlast"), (V{"a", "last"}));
-    EXPECT_EQ(Lines("a\rb\r"), (V{"a", "b"}));
-    EXPECT_EQ(Lines("one\ntwo\r\n"), (V{"one\ntwo"}));
-    EXPECT_EQ(Lines("\r\n\r\nx\r\n"), (V{"", "", "x"}));
-    EXPECT_EQ(Lines(""), V{});
-    EXPECT_EQ(Lines(std::string("nul\0byte\r\n", 10)), (V{std::string("nul\0byte", 8)}));
-}
-
-TEST(LineReader, LinesAcrossBufferBoundaries) {
-    // A CR as the very last byte of one read and its LF as the first of the next.
-    const std::string longLine(65535, 'x');
-    EXPECT_EQ(Lines(longLine + "\r\nnext\r\n"), (V{longLine, "next"}));
-    const std::string megabyte(1 << 20, 'y');
-    EXPECT_EQ(Lines("a\r\n" + megabyte + "\r\nb"), (V{"a", megabyte, "b"}));
-}
-
-TEST(LineReader, MissingOrUnreadableFileIsAFailure) {
-    TestTree tree;
+    EXPECT_EQ(Lines("a\rb\r\none\ntwo\r\n\r\nlast"), (V{"a", "b", "one\ntwo", "", "last"}));
+    const std::string line(65535, 'x');
+    EXPECT_EQ(Lines(line + "\r\nnext"), (V{line, "next"}));
     FileSystem fs;
     std::vector<std::string> lines{"stale"};
-    EXPECT_FALSE(ReadAllLines(fs, tree.Path("missing"), lines));
+    EXPECT_FALSE(ReadAllLines(fs, TestTree().Path("missing"), lines));
     EXPECT_TRUE(lines.empty());
-    EXPECT_FALSE(ReadAllLines(fs, tree.Folder("dir"), lines));
+}
+
+// A line beyond the limit is skipped and counted, also when it spans many reads or ends the
+// file; the lines around it are read as usual.
+TEST(LineReader, LinesBeyondTheLimitAreSkippedAndCounted) {
+    const std::string huge(3 << 20, 'y');
+    const std::string longest(kLongestPathLine, 'z');
+    EXPECT_EQ(Lines("a\r\n" + huge + "\r\n" + longest + "\r\nb\r\n" + huge, kLongestPathLine, 2),
+              (V{"a", longest, "b"}));
+    EXPECT_EQ(Lines("a\r\n" + huge + "\r\nb"), (V{"a", huge, "b"}));
 }
 
 } // namespace

@@ -23,6 +23,11 @@ public:
         if (path == failsMidway) midway_ = fd;
         return fd;
     }
+    int OpenReadAt(int folder, const std::string& name, std::uint64_t* size) override {
+        const int fd = FileSystem::OpenReadAt(folder, name, size);
+        if (!failsMidway.empty() && failsMidway.ends_with("/" + name)) midway_ = fd;
+        return fd;
+    }
     long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) override {
         if (fd != midway_ || offset == 0) return FileSystem::ReadAt(fd, buffer, length, offset);
         errno = EIO;

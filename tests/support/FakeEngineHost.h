@@ -26,14 +26,12 @@ public:
         if (onYield) onYield(yields);
     }
     void SetStatusText(const QString& text) override { statusTexts << text; }
-    bool ClassBoxTicked(int box) const override {
-        ++boxReads;
-        return boxTicked ? boxTicked(box) : boxes[box];
-    }
+    bool ClassBoxTicked(int box) const override { return boxTicked ? boxTicked(box) : boxes[box]; }
     int NodeCount() const override { return static_cast<int>(nodes.size()); }
-    bool NodeChecked(int p) const override { return nodes[p - 1].checked; }
-    int NodeChildCount(int p) const override { return nodes[p - 1].children; }
-    QString NodeKey(int p) const override { return nodes[p - 1].key; }
+    // Past the count (the tree was refilled during a yield): unchecked, without children.
+    bool NodeChecked(int p) const override { return Has(p) && nodes[p - 1].checked; }
+    int NodeChildCount(int p) const override { return Has(p) ? nodes[p - 1].children : 0; }
+    QString NodeKey(int p) const override { return Has(p) ? nodes[p - 1].key : QString(); }
     bool StopRequested() const override { return stop; }
     void SetAnimationInterval(int ms) override { intervals.push_back(ms); }
 
@@ -46,11 +44,13 @@ public:
     std::vector<FakeNode> nodes;
     bool stop = false;
     int yields = 0;
-    mutable int boxReads = 0;
     QStringList statusTexts;
     std::vector<int> intervals;
     std::function<void(int)> onYield;
     std::function<bool(int)> boxTicked; // when set, answers instead of `boxes`
+
+private:
+    bool Has(int p) const { return p >= 1 && p <= NodeCount(); }
 };
 
 using FakeEngineHost = BasicFakeEngineHost<EngineHost>;

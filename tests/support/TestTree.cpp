@@ -1,43 +1,39 @@
 #include "TestTree.h"
 
-#include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <ftw.h>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 namespace quilder::test {
 
 namespace {
-void Require(bool ok, const std::string& what) {
-    if (!ok) throw std::runtime_error("test tree: cannot create " + what);
+// The path, with its parent folders made; throws when `made` is false.
+std::string Made(const std::string& path, bool made) {
+    if (!made) throw std::runtime_error("test tree: cannot create " + path);
+    return path;
 }
 
-void MakeParents(const std::string& path) {
+std::string WithParents(std::string path) {
     for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
          slash = path.find('/', slash + 1))
         mkdir(path.substr(0, slash).c_str(), 0755);
+    return path;
 }
 } // namespace
 
-TestTree::TestTree() : root_(dir_.path().toStdString()) {
-    Require(dir_.isValid(), "root");
-}
+TestTree::TestTree() : root_(Made(dir_.path().toStdString(), dir_.isValid())) {}
 
 TestTree::~TestTree() {
     // QTemporaryDir cannot remove names that are not valid UTF-8; remove by bytes first.
     nftw(
         root_.c_str(),
         [](const char* path, const struct stat*, int type, FTW*) {
-            if (type == FTW_DP)
-                rmdir(path);
-            else
-                unlink(path);
-            return 0;
+            return type == FTW_DP ? rmdir(path) * 0 : unlink(path) * 0;
         },
         16, FTW_DEPTH | FTW_PHYS);
 }
@@ -47,31 +43,22 @@ std::string TestTree::Path(std::string_view relative) const {
 }
 
 std::string TestTree::Folder(std::string_view relative) {
-    const std::string path = Path(relative);
-    MakeParents(path + "/");
-    struct stat st {};
-    Require(stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode), path);
-    return path;
+    const std::string path = WithParents(Path(relative));
+    return Made(path, mkdir(path.c_str(), 0755) == 0 || errno == EEXIST);
 }
 
 std::string TestTree::File(std::string_view relative, std::string_view bytes) {
-    const std::string path = Path(relative);
-    MakeParents(path);
+    const std::string path = WithParents(Path(relative));
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    Require(out.good(), path);
-    return path;
+    return Made(path, out.good());
 }
 
 std::string TestTree::Bytes(std::uint64_t size, unsigned seed) {
     std::string bytes(size, '\0');
-    std::uint32_t x = seed * 2654435761u + 12345u;
-    for (auto& b : bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        b = static_cast<char>(x & 0xFF);
-    }
+    std::minstd_rand random(seed + 1);
+    for (auto& b : bytes)
+        b = static_cast<char>(random() >> 7);
     return bytes;
 }
 
@@ -80,26 +67,18 @@ std::string TestTree::FileOfSize(std::string_view relative, std::uint64_t size, 
 }
 
 std::string TestTree::SparseFile(std::string_view relative, std::uint64_t size) {
-    const std::string path = Path(relative);
-    MakeParents(path);
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    Require(fd >= 0 && ftruncate(fd, static_cast<off_t>(size)) == 0, path);
-    close(fd);
-    return path;
+    const std::string path = File(relative, "");
+    return Made(path, truncate(path.c_str(), static_cast<off_t>(size)) == 0);
 }
 
 std::string TestTree::Link(std::string_view relative, const std::string& target) {
-    const std::string path = Path(relative);
-    MakeParents(path);
-    Require(symlink(target.c_str(), path.c_str()) == 0, path);
-    return path;
+    const std::string path = WithParents(Path(relative));
+    return Made(path, symlink(target.c_str(), path.c_str()) == 0);
 }
 
 std::string TestTree::Fifo(std::string_view relative) {
-    const std::string path = Path(relative);
-    MakeParents(path);
-    Require(mkfifo(path.c_str(), 0644) == 0, path);
-    return path;
+    const std::string path = WithParents(Path(relative));
+    return Made(path, mkfifo(path.c_str(), 0644) == 0);
 }
 
 std::string TestTree::Read(const std::string& path) {

@@ -7,25 +7,21 @@
 
 namespace quilder::test {
 
-// A temporary folder tree on disk for tests. Paths given to the helpers are relative to Root().
+// A temporary folder tree on disk for tests. Paths given to the helpers are relative to Root();
+// missing parent folders are made.
 class TestTree {
 public:
     TestTree();
     ~TestTree();
-    TestTree(const TestTree&) = delete;
-    TestTree& operator=(const TestTree&) = delete;
     const std::string& Root() const { return root_; }
     std::string Path(std::string_view relative) const;
-
     std::string Folder(std::string_view relative);
     std::string File(std::string_view relative, std::string_view bytes);
     // A file of `size` bytes, filled from a seed so that equal seeds give equal content.
     std::string FileOfSize(std::string_view relative, std::uint64_t size, unsigned seed = 1);
-    // A file with a hole: no data blocks, any size.
-    std::string SparseFile(std::string_view relative, std::uint64_t size);
+    std::string SparseFile(std::string_view relative, std::uint64_t size); // no data blocks
     std::string Link(std::string_view relative, const std::string& target);
     std::string Fifo(std::string_view relative);
-
     static std::string Read(const std::string& path);
     static std::string Bytes(std::uint64_t size, unsigned seed);
 
