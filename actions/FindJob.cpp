@@ -3,6 +3,8 @@
 #include "ComparePhase.h"
 #include "FilterPhase.h"
 #include "LoadResult.h"
+#include "PathText.h"
+#include "PhaseOutcome.h"
 #include "Prompt.h"
 #include "ResultSet.h"
 #include "Scanner.h"
@@ -39,8 +41,32 @@ private:
     ResultSet& results_;
 };
 
-void EndEarly(FindJobHost& host) {
+// The first work-store write of the job that failed: the job goes on, but says so at its end
+// instead of passing an incomplete result off as finished.
+class FirstFailure {
+public:
+    void Note(const std::optional<StoreFailure>& failure) {
+        if (failure && !first_) first_ = failure;
+    }
+    PhaseVerdict Note(const PhaseOutcome& outcome) {
+        Note(outcome.failure);
+        return outcome.verdict;
+    }
+    // True when there was one: the user has been told.
+    bool Report(FindJobHost& host) const {
+        if (!first_) return false;
+        host.MessagePrompt().Notice(
+            kStoreFailureNotice.arg(PathToText(first_->path), first_->reason));
+        return true;
+    }
+
+private:
+    std::optional<StoreFailure> first_;
+};
+
+void EndEarly(FindJobHost& host, const FirstFailure& failure) {
     host.ClearStopRequest();
+    failure.Report(host);
 }
 
 } // namespace
@@ -67,24 +93,27 @@ void RunFindJob(FindJobHost& host) {
     }
 
     RunningJob running(results);
+    FirstFailure failure;
     results.ClearAll();
     results.SetStatusCountsText(QStringLiteral("0 file in 0 group."));
-    ResetScanStore();
+    failure.Note(ResetScanStore());
     host.SetAnimationInterval(kAnimationIntervalMs);
-    if (RunScanningPhase(host, nodeCount) == PhaseVerdict::Stopped) return EndEarly(host);
+    if (failure.Note(RunScanningPhase(host, nodeCount)) == PhaseVerdict::Stopped)
+        return EndEarly(host, failure);
     host.SetAnimationInterval(0);
     host.SetAnimationInterval(kAnimationIntervalMs);
-    if (RunFilteringPhase(host) == PhaseVerdict::Stopped) return EndEarly(host);
+    if (failure.Note(RunFilteringPhase(host)) == PhaseVerdict::Stopped)
+        return EndEarly(host, failure);
     host.SetAnimationInterval(0);
-    ResetCompareStore();
+    failure.Note(ResetCompareStore());
     host.SetAnimationInterval(kAnimationIntervalMs);
     host.SetLoaderInterval(kLoaderIntervalMs);
-    RunComparingPhase(host);
+    failure.Note(RunComparingPhase(host));
     host.SetAnimationInterval(0);
     host.SetLoaderInterval(0);
     LoadResult(results, host, QString());
     ShadeGroups(results);
-    host.SetStatusText(QStringLiteral("Finished."));
+    host.SetStatusText(failure.Report(host) ? kIncompleteStatus : QStringLiteral("Finished."));
     results.SetResultChanged(true);
     host.ClearStopRequest();
     results.SetCurrentResultFile(QString());

@@ -27,6 +27,10 @@ inline const QString kNoClassMessage =
 inline const QString kNoFolderMessage = QStringLiteral("Please select the destination path(s).");
 inline const QString kLoadRunningNotice =
     QStringLiteral("A result is being loaded. Please wait until it has finished.");
+inline const QString kStoreFailureNotice = QStringLiteral(
+    "The work store could not be written, so the result may be incomplete.\n\n%1\n%2");
+inline const QString kIncompleteStatus =
+    QStringLiteral("Not finished: the work store could not be written.");
 
 inline constexpr int kAnimationIntervalMs = 200;
 inline constexpr int kLoaderIntervalMs = 4996;

@@ -119,6 +119,14 @@ TEST_F(FindJob, CommandsThatWouldRebuildTheListsAreRefusedWhileItRuns) {
     EXPECT_EQ(Rows(0), 6);
 }
 
+TEST_F(FindJob, AStoreThatCannotBeWrittenIsReportedNotFinished) {
+    InitWorkStorePaths(tree.File("not-a-folder", "x"));
+    RunFindJob(host);
+    ASSERT_EQ(host.prompt.notices.size(), 1);
+    EXPECT_TRUE(host.prompt.notices[0].contains(QString::fromStdString(tree.Path("not-a-folder"))));
+    EXPECT_EQ(Status(), kIncompleteStatus);
+}
+
 TEST(AnimateStatus, CyclesPhaseTextsThroughThreeDotsAndLeavesOthers) {
     QString text = "Comparing '/a'";
     for (int tick = 0; tick < 3; ++tick)
