@@ -111,6 +111,7 @@ void RunFindJob(FindJobHost& host) {
     failure.Note(RunComparingPhase(host));
     host.SetAnimationInterval(0);
     host.SetLoaderInterval(0);
+    if (host.Closing()) return EndEarly(host, FirstFailure()); // nobody is left to see a result
     LoadResult(results, host, QString());
     ShadeGroups(results);
     host.SetStatusText(failure.Report(host) ? kIncompleteStatus : QStringLiteral("Finished."));

@@ -109,6 +109,7 @@ void GroupScanList(EngineHost& host, const std::string& folder, const std::strin
             if (!group.empty()) lines.Flush(group);
         }
         YieldWithGroupsWritten(host, lines);
+        if (host.Closing()) return;
     }
 }
 
@@ -121,7 +122,8 @@ PhaseOutcome RunComparingPhase(EngineHost& host) {
         const int handle = StoreFolderHandle(folder);
         if (handle < 0 || !fs.ListFileNamesAt(handle, names)) continue;
         for (const std::string& name : names) {
-            if (host.StopRequested()) return {PhaseVerdict::Stopped, lines.TakeFailure()};
+            if (host.StopRequested() || host.Closing())
+                return {PhaseVerdict::Stopped, lines.TakeFailure()};
             if (name == "0") continue; // the zero-byte files: grouped without comparing below
             GroupScanList(host, folder, name, order);
         }

@@ -33,6 +33,8 @@ public:
     virtual QString NodeKey(int position) const = 0;
 
     virtual bool StopRequested() const = 0;
+    // The window is closing: a job ends at its next yield, inside a node or a list too.
+    virtual bool Closing() const { return false; }
     // The animation timer of status panel 1: 0 stops it, any other value (re)starts it.
     virtual void SetAnimationInterval(int milliseconds) = 0;
 };

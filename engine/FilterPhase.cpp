@@ -16,7 +16,7 @@ PhaseOutcome RunFilteringPhase(EngineHost& host) {
     std::vector<std::string> names;
     for (int order = 0; order < kClassCount; ++order) {
         host.Yield();
-        if (host.StopRequested()) {
+        if (host.StopRequested() || host.Closing()) {
             host.SetAnimationInterval(0);
             return {PhaseVerdict::Stopped, lines.TakeFailure()};
         }

@@ -56,6 +56,7 @@ void Visit(EngineHost& host, const std::string& path, bool recurse, ListedFolder
         if (seen != listed.end() && seen->second == Listed::Subtree) continue;
         Visit(host, folder.path, true, listed);
         host.Yield();
+        if (host.Closing()) return;
     }
 }
 
@@ -76,7 +77,7 @@ PhaseOutcome RunScanningPhase(EngineHost& host, int nodeCount) {
             host.SetStatusText(QStringLiteral("Scanning in '") + key + QLatin1Char('\''));
             Visit(host, TextToPath(key), host.NodeChildCount(position) == 0, listed);
         }
-        if (host.StopRequested()) {
+        if (host.StopRequested() || host.Closing()) {
             host.SetAnimationInterval(0);
             lines.Flush();
             return {PhaseVerdict::Stopped, lines.TakeFailure()};

@@ -119,6 +119,18 @@ TEST_F(FindJob, CommandsThatWouldRebuildTheListsAreRefusedWhileItRuns) {
     EXPECT_EQ(Rows(0), 6);
 }
 
+TEST_F(FindJob, ClosingTheWindowEndsTheJobInsideAList) {
+    tree.FileOfSize("data/a/more", 20000, 7); // three members: the list yields twice
+    int comparingYields = 0;
+    host.onYield = [&](int) {
+        if (host.loaderInterval != 0 && ++comparingYields == 1) host.closing = true;
+    };
+    RunFindJob(host);
+    EXPECT_EQ(comparingYields, 1);
+    EXPECT_EQ(Rows(0), 0);
+    EXPECT_NE(Status(), "Finished.");
+}
+
 TEST_F(FindJob, AStoreThatCannotBeWrittenIsReportedNotFinished) {
     InitWorkStorePaths(tree.File("not-a-folder", "x"));
     RunFindJob(host);

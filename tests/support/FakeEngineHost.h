@@ -33,6 +33,7 @@ public:
     int NodeChildCount(int p) const override { return Has(p) ? nodes[p - 1].children : 0; }
     QString NodeKey(int p) const override { return Has(p) ? nodes[p - 1].key : QString(); }
     bool StopRequested() const override { return stop; }
+    bool Closing() const override { return closing; }
     void SetAnimationInterval(int ms) override { intervals.push_back(ms); }
 
     void TickOnly(int box) {
@@ -43,6 +44,7 @@ public:
     std::array<bool, 8> boxes{};
     std::vector<FakeNode> nodes;
     bool stop = false;
+    bool closing = false;
     int yields = 0;
     QStringList statusTexts;
     std::vector<int> intervals;
