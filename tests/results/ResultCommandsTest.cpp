@@ -1,0 +1,157 @@
+#include "ResultCommands.h"
+#include "LoadResult.h"
+#include "RecordingDesktopKit.h"
+#include "ResultCommandHost.h"
+#include "ResultsFixture.h"
+#include "ScriptedPrompt.h"
+
+#include <QFile>
+
+namespace quilder::test {
+namespace {
+
+using Answer = PromptAnswer;
+
+class ResultCommandsTest : public ResultsFixture, public ResultCommandHost {
+protected:
+    Prompt& Prompts() override { return prompt; }
+    DesktopKit& Desktop() override { return kit; }
+    WindowHandle WindowId() override { return 7; }
+    EngineHost& Engine() override { return host; }
+    void TickAllFilesBox() override { steps << QStringLiteral("tick all"); }
+    void RefillFolderTree() override { steps << QStringLiteral("refill tree"); }
+
+    void AddRow(int list, const char* name) {
+        ResultRow row;
+        row.text[kPathColumn] = QString::fromStdString(tree.Root());
+        row.text[kNameColumn] = QString::fromLatin1(name);
+        results.List(list).InsertSorted({row});
+    }
+    QString Path(const char* name) const {
+        return QString::fromStdString(tree.Root()) + '/' + name;
+    }
+    int LinesIn(const char* name) const {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly) ? static_cast<int>(file.readAll().count('\n')) : -1;
+    }
+
+    ScriptedPrompt prompt;
+    RecordingDesktopKit kit;
+    QStringList steps;
+    ResultCommands commands{results, *this};
+};
+
+TEST_F(ResultCommandsTest, OfferToSaveAsksForUnsavedOrChangedAndGoesOnOnlyWhenNothingIsLost) {
+    const QString saved = Path("saved.qdr");
+    const struct {
+        bool rows;
+        QString current;
+        bool changed;
+        Answer answer;
+        QString savePath; // the save dialog's answer; empty: cancelled
+        bool asks, goesOn;
+    } cases[] = {
+        {false, {}, true, Answer::Yes, {}, false, true},                     // Empty
+        {true, saved, false, Answer::Yes, {}, false, true},                  // Saved
+        {true, {}, false, Answer::No, {}, true, true},                       // Unsaved
+        {true, saved, true, Answer::Cancel, {}, true, false},                // Changed
+        {true, {}, true, Answer::Yes, {}, true, false},                      // save cancelled
+        {true, {}, true, Answer::Yes, "/no/such/folder/r.qdr", true, false}, // save fails
+        {true, saved, true, Answer::Yes, {}, true, true},                    // saved again
+    };
+    for (const auto& c : cases) {
+        results.ClearAll();
+        if (c.rows) AddRow(0, "a");
+        results.SetCurrentResultFile(c.current);
+        results.SetResultChanged(c.changed);
+        prompt.questions.clear();
+        prompt.answers = {c.answer};
+        kit.saveAnswer = c.savePath;
+        EXPECT_EQ(commands.OfferToSaveResult(), c.goesOn) << &c - cases;
+        EXPECT_EQ(prompt.questions, c.asks ? QStringList{kSaveQuestion} : QStringList{});
+        if (!c.goesOn) {
+            EXPECT_EQ(results.ResultChanged(), c.changed) << &c - cases;
+        }
+    }
+    EXPECT_EQ(LinesIn("saved.qdr"), 1);
+    EXPECT_EQ(prompt.notices.size(), 1); // the failed save says so
+}
+
+TEST_F(ResultCommandsTest, SaveAsksForANameOnceAndSaveAsAlways) {
+    EXPECT_FALSE(commands.SaveResult(false));
+    EXPECT_EQ(prompt.notices, QStringList{kNoResultNotice});
+    AddRow(0, "a");
+    results.SetResultChanged(true); // as a find job leaves it
+    kit.saveAnswer = Path("first.qdr");
+    EXPECT_TRUE(commands.SaveResult(false));
+    EXPECT_EQ(kit.calls,
+              QStringList{"ShowSaveDialog|7|Save Result As|" + ResultFileFilter() + "|qdr"});
+    EXPECT_FALSE(results.ResultChanged());
+
+    AddRow(0, "b");
+    EXPECT_TRUE(commands.SaveResult(false));
+    kit.saveAnswer = Path("second.qdr");
+    EXPECT_TRUE(commands.SaveResult(true));
+    EXPECT_EQ(kit.calls.size(), 2);
+    EXPECT_EQ(LinesIn("first.qdr"), 2);
+    EXPECT_EQ(results.CurrentResultFile(), Path("second.qdr"));
+    EXPECT_EQ(LinesIn("second.qdr"), 2);
+}
+
+TEST_F(ResultCommandsTest, SaveAfterOpenWritesBackToTheOpenedFileNotAnEarlierOne) {
+    const std::string a = tree.File("a", "xyz"), b = tree.File("b", "xyz");
+    WriteLines(tree, "opened.qdr", {a + "\tK", b + "\tK"});
+    WriteLines(tree, "earlier.qdr", {"earlier"});
+    results.SetCurrentResultFile(Path("earlier.qdr"));
+    kit.openAnswer = {Path("opened.qdr")};
+    commands.OpenResultFile();
+    EXPECT_EQ(kit.calls, QStringList{"ShowOpenDialog|7|Open Result File|" + ResultFileFilter()});
+    EXPECT_EQ(results.AllList().RowCount(), 2);
+    EXPECT_EQ(host.statusTexts.last(), QStringLiteral("Finished."));
+
+    results.AllList().removeRows(0, 1); // as Delete leaves it
+    results.SetResultChanged(true);
+    EXPECT_TRUE(commands.SaveResult(false));
+    EXPECT_EQ(kit.calls.size(), 1);
+    EXPECT_EQ(LinesIn("opened.qdr"), 1);
+    EXPECT_EQ(LinesIn("earlier.qdr"), 1);
+}
+
+TEST_F(ResultCommandsTest, UnreadableResultFileGivesOneNoticeAndKeepsTheCurrentFile) {
+    if (LoadResult(results, host, Path("missing")).status != LoadOutcome::Status::Unreadable)
+        GTEST_SKIP() << "this loader does not report unreadable result files";
+    results.SetCurrentResultFile(Path("earlier.qdr"));
+    kit.openAnswer = {Path("missing")};
+    commands.OpenResultFile();
+    ASSERT_EQ(prompt.notices.size(), 1);
+    EXPECT_TRUE(prompt.notices[0].contains(Path("missing")));
+    EXPECT_EQ(results.CurrentResultFile(), Path("earlier.qdr"));
+}
+
+TEST_F(ResultCommandsTest, NewJobAndOpenRefuseWhileAJobOrALoadRunsThenNewJobResetsTheSetup) {
+    AddRow(0, "a");
+    AddRow(3, "a");
+    results.SetCurrentResultFile(Path("saved.qdr")); // saved: no question
+    results.OptionClicked(3);
+    kit.openAnswer = {Path("other.qdr")};
+    for (bool job : {true, false}) {
+        results.SetJobRunning(job);
+        if (!job) results.TryBeginLoad();
+        commands.NewJob();
+        commands.OpenResultFile();
+    }
+    results.EndLoad();
+    EXPECT_EQ(prompt.notices, (QStringList{kJobRunningNotice, kJobRunningNotice, kLoadRunningNotice,
+                                           kLoadRunningNotice}));
+    EXPECT_TRUE(kit.calls.isEmpty() && steps.isEmpty());
+    EXPECT_EQ(results.AllList().RowCount(), 1);
+
+    commands.NewJob();
+    EXPECT_EQ(steps, (QStringList{"tick all", "refill tree"}));
+    EXPECT_EQ(results.VisibleList(), 0);
+    EXPECT_EQ(results.AllList().RowCount(), 0);
+    EXPECT_EQ(results.List(3).RowCount(), 1); // until the next job or open
+}
+
+} // namespace
+} // namespace quilder::test
