@@ -18,6 +18,8 @@ const QString kHelpDocument = QStringLiteral(":/help/quilder-help.html");
 
 HelpWindow::HelpWindow(QWidget* parent) : QTextBrowser(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // Closing the main window ends the program, which then closes this one.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(kHelpWindowTitle);
     setObjectName(QStringLiteral("HelpWindow"));
     // Links inside the guide only: nothing in it may hand anything to the desktop.

@@ -3,6 +3,7 @@
 #include "DesktopKit.h"
 
 #include <QStringList>
+#include <QVariant>
 #include <map>
 
 namespace quilder::test {
@@ -11,36 +12,35 @@ namespace quilder::test {
 // when empty) and the title lookup from `windows`.
 class RecordingDesktopKit : public DesktopKit {
 public:
-    void SendWindowMessage(WindowHandle window, int message, std::int64_t, std::int64_t) override {
-        calls << QStringLiteral("SendWindowMessage|%1|%2").arg(window).arg(message);
+    void SendWindowMessage(WindowHandle w, int m, std::int64_t, std::int64_t) override {
+        Record("SendWindowMessage", w, m);
     }
-    QStringList ShowOpenDialog(WindowHandle owner, const QString& title, const QString& filter,
-                               const QString&, bool) override {
-        calls << QStringLiteral("ShowOpenDialog|%1|%2|%3").arg(owner).arg(title, filter);
-        return openAnswer;
+    QStringList ShowOpenDialog(WindowHandle o, const QString& t, const QString& f, const QString&,
+                               bool) override {
+        return Record("ShowOpenDialog", o, t, f) ? openAnswer : QStringList{};
     }
-    QString ShowSaveDialog(WindowHandle owner, const QString& title, const QString&,
-                           const QString& filter, const QString&, const QString& ext) override {
-        calls << QStringLiteral("ShowSaveDialog|%1|%2|%3|%4").arg(owner).arg(title, filter, ext);
-        return saveAnswer;
+    QString ShowSaveDialog(WindowHandle o, const QString& t, const QString&, const QString& f,
+                           const QString&, const QString& ext) override {
+        return Record("ShowSaveDialog", o, t, f, ext) ? saveAnswer : QString();
     }
-    bool OpenItem(const QString& path, int style) override {
-        calls << QStringLiteral("OpenItem|%1|%2").arg(path).arg(style);
-        return true;
-    }
-    bool OpenAddress(const QString& address, int style) override {
-        calls << QStringLiteral("OpenAddress|%1|%2").arg(address).arg(style);
-        return true;
-    }
-    WindowHandle FindTitledWindow(const QString& title) override {
-        calls << QStringLiteral("FindTitledWindow|%1").arg(title);
-        return windows.contains(title) ? windows[title] : 0;
+    bool OpenItem(const QString& p, int s) override { return Record("OpenItem", p, s); }
+    bool OpenAddress(const QString& a, int s) override { return Record("OpenAddress", a, s); }
+    WindowHandle FindTitledWindow(const QString& t) override {
+        return Record("FindTitledWindow", t) && windows.contains(t) ? windows[t] : 0;
     }
 
     QStringList calls;
     QStringList openAnswer;
     QString saveAnswer;
     std::map<QString, WindowHandle> windows;
+
+private:
+    template <class... T> bool Record(const char* operation, const T&... arguments) {
+        QStringList parts{QString::fromLatin1(operation)};
+        ((parts << QVariant::fromValue(arguments).toString()), ...);
+        calls << parts.join(QLatin1Char('|'));
+        return true;
+    }
 };
 
 } // namespace quilder::test
