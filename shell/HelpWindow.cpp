@@ -3,6 +3,8 @@
 #include "DesktopKit.h"
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QUrl>
 
 // Resources of a static library must be registered by name, outside any namespace.
@@ -32,6 +34,9 @@ void HelpTopics(DesktopKit& kit) {
     RegisterHelpResources();
     if (!QFile::exists(kHelpDocument)) return;
     auto* window = new HelpWindow;
+    // The screen's size also where no window manager maximises.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window->setGeometry(screen->availableGeometry());
     window->showMaximized();
 }
 
