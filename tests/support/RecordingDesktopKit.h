@@ -4,12 +4,11 @@
 
 #include <QStringList>
 #include <QVariant>
-#include <map>
 
 namespace quilder::test {
 
 // Records every call as "Operation|argument|..."; answers the dialogs with the paths set (cancel
-// when empty) and the title lookup from `windows`.
+// when empty) and finds no window.
 class RecordingDesktopKit : public DesktopKit {
 public:
     void SendWindowMessage(WindowHandle w, int m, std::int64_t, std::int64_t) override {
@@ -26,13 +25,12 @@ public:
     bool OpenItem(const QString& p, int s) override { return Record("OpenItem", p, s); }
     bool OpenAddress(const QString& a, int s) override { return Record("OpenAddress", a, s); }
     WindowHandle FindTitledWindow(const QString& t) override {
-        return Record("FindTitledWindow", t) && windows.contains(t) ? windows[t] : 0;
+        return Record("FindTitledWindow", t) ? 0 : 0; // no window
     }
 
     QStringList calls;
     QStringList openAnswer;
     QString saveAnswer;
-    std::map<QString, WindowHandle> windows;
 
 private:
     template <class... T> bool Record(const char* operation, const T&... arguments) {
