@@ -33,6 +33,11 @@ bool ResultCommands::OfferToSaveResult() {
 }
 
 bool ResultCommands::SaveResult(bool askName) {
+    // The current result file belongs to the lists as they were before the load began.
+    if (results_.IsLoading()) {
+        host_.Prompts().Notice(kLoadRunningNotice);
+        return false;
+    }
     if (results_.AllList().RowCount() == 0) {
         host_.Prompts().Notice(kNoResultNotice);
         return false;

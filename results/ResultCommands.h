@@ -26,7 +26,7 @@ public:
     // the result away: there was nothing to save, the user said No, or the save succeeded.
     bool OfferToSaveResult();
     // Writes the All list to the current result file, asking for a name first when there is
-    // none or askName is set. True when the file was written.
+    // none or askName is set. True when the file was written; refused while a load runs.
     bool SaveResult(bool askName);
     // Empties the All list and sets the search setup back: all classes, a fresh folder tree.
     void NewJob();

@@ -113,7 +113,7 @@ TEST_F(ResultCommandsTest, UnreadableResultFileGivesOneNoticeAndKeepsTheCurrentF
     EXPECT_EQ(results.CurrentResultFile(), Path("earlier.qdr"));
 }
 
-TEST_F(ResultCommandsTest, NewJobAndOpenChangeNothingWhileAJobOrALoadRuns) {
+TEST_F(ResultCommandsTest, NewJobOpenAndSaveChangeNothingWhileAJobOrALoadRuns) {
     AddRow(0, "a");
     kit.openAnswer = {Path("other.qdr")};
     for (bool job : {true, false}) {
@@ -122,8 +122,9 @@ TEST_F(ResultCommandsTest, NewJobAndOpenChangeNothingWhileAJobOrALoadRuns) {
         commands.NewJob();
         commands.OpenResultFile();
     }
+    EXPECT_FALSE(commands.SaveResult(true)); // into a file chosen for the lists before the load
     EXPECT_EQ(prompt.notices, (QStringList{kJobRunningNotice, kJobRunningNotice, kLoadRunningNotice,
-                                           kLoadRunningNotice}));
+                                           kLoadRunningNotice, kLoadRunningNotice}));
     EXPECT_TRUE(kit.calls.isEmpty() && steps.isEmpty());
     EXPECT_EQ(results.AllList().RowCount(), 1);
 }
