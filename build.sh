@@ -19,10 +19,20 @@ for package in "${packages[@]}"; do
     fi
 done
 if ((${#missing[@]})); then
-    sudo=""
-    if [[ $(id -u) -ne 0 ]]; then sudo=sudo; fi
-    $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+    sudo=()
+    if [[ $(id -u) -ne 0 ]]; then
+        if ! command -v sudo >/dev/null 2>&1; then
+            echo "build.sh: these Debian packages are missing: ${missing[*]}" >&2
+            echo "You are not root and sudo is not installed. Ask an administrator to run, as root:" >&2
+            echo "    apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+            echo "then run ./build.sh $mode again." >&2
+            exit 1
+        fi
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
 build_dir=${QUILDER_BUILD_DIR:-build}
@@ -33,7 +43,4 @@ if [[ $mode == test ]]; then
     exec ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)"
 fi
 
-if [[ -x "$build_dir/shell/quilder" ]]; then
-    exec "$build_dir/shell/quilder"
-fi
-echo "Built everything; Quilder's window is not there yet (the engine, its tests and bench/quilder-bench are)."
+exec "$build_dir/shell/quilder"

@@ -85,12 +85,26 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return path;
 }
 
+// The locale's long time format, which has the seconds, without its time-zone name: the
+// column has no room for it and every date of a list is in the same zone.
+static QString TimeFormatWithoutZone(const QLocale& locale) {
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString kept;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\'')) quoted = !quoted;
+        if (!quoted && c == QLatin1Char('t')) continue;
+        kept += c;
+    }
+    return kept.simplified();
+}
+
 QString ModifiedDateText(const QDateTime& when) {
     const QLocale locale = QLocale::system();
     QString text = locale.toString(when.date(), QLocale::ShortFormat);
     const QTime time = when.time();
     if (time.hour() != 0 || time.minute() != 0 || time.second() != 0)
-        text += QLatin1Char(' ') + locale.toString(time, QLocale::LongFormat);
+        text += QLatin1Char(' ') + locale.toString(time, TimeFormatWithoutZone(locale));
     return text;
 }
 

@@ -46,7 +46,8 @@ struct FileDetails {
 // gets none added.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
-// The system locale's short date, a blank and its long time; no time at exactly midnight.
+// The system locale's short date, a blank and its time with seconds but no time-zone name; no
+// time at exactly midnight.
 QString ModifiedDateText(const QDateTime& when);
 // The same for a time in seconds since the epoch, in local time. Files often share their times,
 // and formatting is dear, so recent answers are remembered.

@@ -10,6 +10,7 @@
 #include "WorkStore.h"
 
 #include <QPointer>
+#include <cerrno>
 
 namespace quilder {
 
@@ -34,6 +35,10 @@ ResultRow MakeRow(const FileDetails& file, SizeUnit unit, const QString& key) {
     row.text[kModifiedColumn] = file.modifiedText;
     row.text[kSortColumn] = key;
     return row;
+}
+
+LoadOutcome Unreadable(int error, const QString& fallback) {
+    return {LoadOutcome::Status::Unreadable, error != 0 ? qt_error_string(error) : fallback};
 }
 
 class Loader {
@@ -67,8 +72,15 @@ public:
     }
 
     bool LoadResultFile(const std::string& path) {
+        errno = 0;
         LineReader reader(fs_, path);
-        if (!reader.IsOpen()) return true;
+        if (!reader.IsOpen()) {
+            const int error = errno;
+            // A folder opens, but is no file to read lines from.
+            outcome_ = Unreadable(fs_.IsFolder(path) ? EISDIR : error,
+                                  QStringLiteral("The file could not be opened."));
+            return true;
+        }
         std::string line;
         int count = 0;
         while (reader.Next(line)) {
@@ -86,11 +98,15 @@ public:
                                          PathToText(key)));
             }
             if (++count % kLinesPerYield == kLinesPerYield - 1 && !Yield(false)) return false;
+            errno = 0; // so that a failing read leaves its own reason
         }
+        // The rows read before the failure stay: they are files of the result all the same.
+        if (reader.Failed()) outcome_ = Unreadable(errno, QStringLiteral("A read failed."));
         return true;
     }
 
     void Finish() { pending_.Flush(true); }
+    const LoadOutcome& Outcome() const { return outcome_; }
 
 private:
     // A group file that cannot be read whole adds nothing and stays for the next load, which
@@ -113,6 +129,7 @@ private:
     EngineHost& host_;
     PendingRows pending_;
     FileSystem& fs_;
+    LoadOutcome outcome_;
 };
 
 } // namespace
@@ -129,7 +146,7 @@ LoadOutcome LoadResult(ResultSet& results, EngineHost& host, const QString& file
     host.SetAnimationInterval(0);
     host.SetStatusText(QStringLiteral("Loading result..."));
     results.EndLoad();
-    return {};
+    return loader.Outcome();
 }
 
 } // namespace quilder

@@ -31,14 +31,17 @@ void PendingRows::AddPair(int classList, const ResultRow& row) {
 }
 
 void PendingRows::Flush(bool all) {
+    // A file's twin rows go in together, or a command run during the yield (Delete) would see
+    // one without the other. The All list holds every pending row, so it decides for all.
+    // Every insertion makes a view lay out all its rows anew; letting the lists grow by a
+    // quarter at a time keeps that work proportional to the rows of the whole load.
+    Current(0);
+    const std::size_t pending = batches_[0].rows.size();
+    if (!all && pending * 4 < static_cast<std::size_t>(results_.AllList().RowCount())) return;
     for (int k = 0; k < kResultListCount; ++k) {
         Batch& batch = batches_[static_cast<std::size_t>(k)];
         if (!Current(k) || batch.rows.empty()) continue;
-        ResultModel& list = results_.List(k);
-        // Every insertion makes a view lay out all its rows anew; letting the list grow by a
-        // quarter at a time keeps that work proportional to the rows of the whole load.
-        if (!all && batch.rows.size() * 4 < static_cast<std::size_t>(list.RowCount())) continue;
-        list.InsertSorted(std::move(batch.rows));
+        results_.List(k).InsertSorted(std::move(batch.rows));
         batch.rows.clear();
     }
 }

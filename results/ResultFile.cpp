@@ -1,12 +1,11 @@
 #include "ResultFile.h"
 
-#include "Prompt.h"
 #include "PathText.h"
+#include "Prompt.h"
+#include "ReplaceFile.h"
 #include "ResultSet.h"
 
-#include <QFile>
 #include <QIODevice>
-#include <QSaveFile>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
@@ -41,29 +40,18 @@ bool WriteResultLines(const ResultModel& list, QIODevice& out) {
 }
 
 bool WriteResultFile(const ResultModel& list, const QString& path, QString& error) {
+    // The loader turns a name into bytes the same way, so that a name holding bytes that are no
+    // valid text names one and the same file for both.
+    const std::string native = TextToPath(path);
     // The new file replaces the old one by a rename, which a read-only file does not stop; it
     // must be left as it is. Checked for the effective user, as the write would be.
-    const QByteArray native = QFile::encodeName(path);
-    if (faccessat(AT_FDCWD, native.constData(), F_OK, AT_EACCESS) == 0 &&
-        faccessat(AT_FDCWD, native.constData(), W_OK, AT_EACCESS) != 0) {
+    if (faccessat(AT_FDCWD, native.c_str(), F_OK, AT_EACCESS) == 0 &&
+        faccessat(AT_FDCWD, native.c_str(), W_OK, AT_EACCESS) != 0) {
         error = QStringLiteral("The file is read-only.");
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    if (!WriteResultLines(list, file)) {
-        error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    return ReplaceFile(
+        native, [&](QIODevice& out) { return WriteResultLines(list, out); }, error);
 }
 
 bool SaveResultFile(ResultSet& results, Prompt& prompt, const QString& path) {

@@ -15,7 +15,8 @@ class ResultSet;
 bool WriteResultLines(const ResultModel& list, QIODevice& out);
 
 // Writes the list to a result file through a temporary file that replaces the old one only once
-// it is complete, so that a failed write keeps the previous file. On failure `error` says why.
+// it is complete, so that a failed write keeps the previous file. The path names the file that
+// the loader reads for the same text. On failure `error` says why.
 bool WriteResultFile(const ResultModel& list, const QString& path, QString& error);
 
 // The writing steps of saving: writes the All list to path; on success path becomes the current

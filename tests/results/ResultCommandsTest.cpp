@@ -88,8 +88,8 @@ TEST_F(ResultCommandsTest, SaveAsksForANameOnceAndSaveAsAlways) {
 
 TEST_F(ResultCommandsTest, SaveAfterOpenWritesBackToTheOpenedFileNotAnEarlierOne) {
     const std::string a = tree.File("a", "xyz"), b = tree.File("b", "xyz");
-    WriteLines(tree, "opened.qdr", {a + "\tK", b + "\tK"});
-    WriteLines(tree, "earlier.qdr", {"earlier"});
+    WriteLines("opened.qdr", {a + "\tK", b + "\tK"});
+    WriteLines("earlier.qdr", {"earlier"});
     results.SetCurrentResultFile(Path("earlier.qdr"));
     kit.openAnswer = {Path("opened.qdr")};
     commands.OpenResultFile();

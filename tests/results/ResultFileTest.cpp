@@ -1,9 +1,9 @@
 #include "ResultFile.h"
 #include "LoadResult.h"
-#include "ScriptedPrompt.h"
+#include "PathText.h"
 #include "ResultsFixture.h"
+#include "ScriptedPrompt.h"
 
-#include <QBuffer>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -12,149 +12,103 @@
 namespace quilder::test {
 namespace {
 
-ResultRow Row(const char* path, const char* name, const char* key) {
-    ResultRow row;
-    row.text[kPathColumn] = QString::fromUtf8(path);
-    row.text[kNameColumn] = QString::fromUtf8(name);
-    row.text[kSortColumn] = QString::fromUtf8(key);
-    return row;
-}
-
-std::string Written(const ResultModel& list) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(WriteResultLines(list, buffer));
-    return buffer.data().toStdString();
-}
-
 class ResultFileTest : public ResultsFixture {
 protected:
-    // A previous save and a result that has changed since.
-    std::string PreviousSave(const std::string& folder) {
-        const std::string path = folder + "/old.qdr";
-        tree.File(path.substr(tree.Root().size() + 1), "previous\tK\r\n");
-        results.AllList().InsertSorted({Row("/data", "a", "K")});
-        results.SetCurrentResultFile(QStringLiteral("/somewhere/current.qdr"));
-        results.SetResultChanged(true);
-        return path;
+    bool Save(const std::string& path) {
+        return SaveResultFile(results, prompt, QString::fromStdString(path));
     }
-    void ExpectNothingChanged(const std::string& path) {
-        ASSERT_EQ(prompt.notices.size(), 1);
-        EXPECT_TRUE(prompt.notices[0].contains(QString::fromStdString(path)));
-        EXPECT_TRUE(results.ResultChanged());
-        EXPECT_EQ(results.CurrentResultFile(), QStringLiteral("/somewhere/current.qdr"));
+    // Every column of every list.
+    std::vector<Texts> Snapshot() const {
+        std::vector<Texts> texts;
+        for (int k = 0; k < kResultListCount; ++k)
+            for (int c = 0; c < kResultColumnCount; ++c)
+                texts.push_back(Column(results.List(k), c));
+        return texts;
     }
     ScriptedPrompt prompt;
 };
 
 TEST_F(ResultFileTest, WritesPathTabKeyCrLfInListOrder) {
-    ResultModel& all = results.AllList();
-    all.InsertSorted({Row("/data", "b.doc", "0000000020480_3"),
-                      Row("/", "root file", "0000000020480_3"),
-                      Row("/data/x", "a", "0000000001024_1"), Row("/data", "no key", "")});
-    EXPECT_EQ(Written(all), "/data/no key\t\r\n"
-                            "/data/x/a\t0000000001024_1\r\n"
-                            "/data/b.doc\t0000000020480_3\r\n"
-                            "//root file\t0000000020480_3\r\n");
+    results.AllList().InsertSorted(
+        {Row("b.doc", "0000000020480_3", "/data"), Row("root file", "0000000020480_3", "/"),
+         Row("a", "0000000001024_1", "/data/x"), Row("no key", "", "/data")});
+    ASSERT_TRUE(Save(tree.Path("r.qdr")));
+    EXPECT_EQ(TestTree::Read(tree.Path("r.qdr")), "/data/no key\t\r\n"
+                                                  "/data/x/a\t0000000001024_1\r\n"
+                                                  "/data/b.doc\t0000000020480_3\r\n"
+                                                  "//root file\t0000000020480_3\r\n");
 }
 
 TEST_F(ResultFileTest, SaveThenOpenGivesTheSameRowsInTheSameOrder) {
-    const std::string a = tree.FileOfSize("d/a", 20480), b = tree.FileOfSize("e/a", 20480);
-    const std::string c = tree.FileOfSize("d/c", 2048), d = tree.FileOfSize("e/d", 2048);
-    const std::string odd = tree.File(std::string("d/not utf8 \xff\xfe"), "z");
-    const std::string odd2 = tree.File("e/tab-free name", "z");
-    GroupFile("s", "20480_1", {a, b});
-    GroupFile("vs", "2048_1", {c, d});
-    GroupFile("t", "1_1", {odd, odd2});
+    GroupFile("s", "20480_1", {tree.FileOfSize("d/a", 20480), tree.FileOfSize("e/a", 20480)});
+    GroupFile("vs", "2048_1", {tree.FileOfSize("d/c", 2048), tree.FileOfSize("e/d", 2048)});
+    GroupFile("t", "1_1", {tree.File("d/not utf8 \xff\xfe", "z"), tree.File("e/b", "z")});
     LoadResult(results, host, {});
     results.AllList().SetChecked(0, true);
-    std::vector<std::vector<std::string>> before;
-    for (int k = 0; k < kResultListCount; ++k)
-        before.push_back(Names(k));
-    const auto keysBefore = Keys(0);
-    const auto pathsBefore = Column(results.AllList(), kPathColumn);
+    const std::vector<Texts> before = Snapshot();
 
-    const QString saved = QString::fromStdString(tree.Path("saved.qdr"));
+    // A name that is no valid text must name the same file for saving and opening.
+    const std::string folder = tree.Folder("saved");
+    const QString saved = PathToText(folder + "/result \xff.qdr");
     ASSERT_TRUE(SaveResultFile(results, prompt, saved));
+    EXPECT_EQ(FilesIn(folder), Texts{"result \xff.qdr"});
     EXPECT_EQ(results.CurrentResultFile(), saved);
     EXPECT_FALSE(results.ResultChanged());
     results.ClearAll();
-    LoadResult(results, host, saved);
+    EXPECT_EQ(LoadResult(results, host, saved).status, LoadOutcome::Status::Loaded);
 
-    for (int k = 0; k < kResultListCount; ++k)
-        EXPECT_EQ(Names(k), before[k]) << "list " << k;
-    EXPECT_EQ(Keys(0), keysBefore);
-    EXPECT_EQ(Column(results.AllList(), kPathColumn), pathsBefore);
+    EXPECT_EQ(Snapshot(), before);
     EXPECT_FALSE(results.AllList().Row(0).checked);
     EXPECT_TRUE(prompt.notices.isEmpty());
 }
 
-// Root may write anywhere: permissions are then tested as an ordinary user, for a while.
-class AsOrdinaryUser {
-public:
-    AsOrdinaryUser() {
-        if (geteuid() == 0) dropped_ = setegid(kNobody) == 0 && seteuid(kNobody) == 0;
-    }
-    ~AsOrdinaryUser() {
-        if (dropped_) {
-            [[maybe_unused]] const int u = seteuid(0);
-            [[maybe_unused]] const int g = setegid(0);
-        }
-    }
-    bool Ready() const { return dropped_ || geteuid() != 0; }
-
-private:
-    static constexpr uid_t kNobody = 65534;
-    bool dropped_ = false;
-};
-
-TEST_F(ResultFileTest, SavingIntoAReadOnlyFolderOrFileKeepsThePreviousFileAndTheFlags) {
-    chmod(tree.Root().c_str(), 0755);
-    const std::string lockedFolder = tree.Folder("locked");
-    const std::string inLockedFolder = PreviousSave(lockedFolder);
-    chmod(inLockedFolder.c_str(), 0666); // the file may be written, its folder not
-    chmod(lockedFolder.c_str(), 0555);
-    const std::string openFolder = tree.Folder("open");
-    const std::string readOnlyFile = openFolder + "/read-only.qdr";
-    tree.File("open/read-only.qdr", "previous\tK\r\n");
-    chmod(readOnlyFile.c_str(), 0444);
-    chmod(openFolder.c_str(), 0777);
-
-    bool saved[2] = {true, true};
-    {
-        AsOrdinaryUser user;
-        ASSERT_TRUE(user.Ready());
-        saved[0] = SaveResultFile(results, prompt, QString::fromStdString(inLockedFolder));
-        saved[1] = SaveResultFile(results, prompt, QString::fromStdString(readOnlyFile));
-    }
-    chmod(lockedFolder.c_str(), 0755);
-    EXPECT_FALSE(saved[0]);
-    EXPECT_FALSE(saved[1]);
-    EXPECT_EQ(TestTree::Read(inLockedFolder), "previous\tK\r\n");
-    EXPECT_EQ(TestTree::Read(readOnlyFile), "previous\tK\r\n");
-    ASSERT_EQ(prompt.notices.size(), 2);
-    EXPECT_TRUE(prompt.notices[1].contains(QString::fromStdString(readOnlyFile)));
-    prompt.notices.removeLast();
-    ExpectNothingChanged(inLockedFolder);
+// Root may write anywhere: permissions are tested as an ordinary user, for a while.
+template <class Step> void AsOrdinaryUser(Step step) {
+    const bool root = geteuid() == 0;
+    ASSERT_TRUE(!root || (setegid(65534) == 0 && seteuid(65534) == 0));
+    step();
+    ASSERT_TRUE(!root || (seteuid(0) == 0 && setegid(0) == 0));
 }
 
-TEST_F(ResultFileTest, AFullDiskKeepsThePreviousFileAndTheFlags) {
-    const std::string path = PreviousSave(tree.Folder("full"));
-    // Many rows against a file-size limit of one block: the write runs out of room.
-    std::vector<ResultRow> rows(2000, Row("/a/rather/long/folder/name/for/many/rows", "file", "K"));
-    results.AllList().InsertSorted(std::move(rows));
+TEST_F(ResultFileTest, ASaveThatCannotBeWrittenKeepsThePreviousFileAndTheFlags) {
+    // Many rows, so that a file-size limit of one block runs the write out of room.
+    results.AllList().InsertSorted(
+        std::vector<ResultRow>(2000, Row("f", "K", "/a/rather/long/folder/for/many/rows")));
+    results.SetResultChanged(true);
+    const std::string names[] = {"locked", "read-only", "full"};
+    std::string files[3];
+    for (int i = 0; i < 3; ++i)
+        files[i] = tree.File(names[i] + "/old.qdr", "previous\r\n");
+    chmod(tree.Root().c_str(), 0755);
+    chmod(files[0].c_str(), 0666); // the file may be written, its folder not
+    chmod(tree.Path("locked").c_str(), 0555);
+    chmod(files[1].c_str(), 0444);
+    chmod(tree.Path("read-only").c_str(), 0777);
+
+    bool saved[3] = {true, true, true};
+    AsOrdinaryUser([&] {
+        saved[0] = Save(files[0]);
+        saved[1] = Save(files[1]);
+    });
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 4096;
+    const rlimit small{4096, old.rlim_max};
     setrlimit(RLIMIT_FSIZE, &small);
-    const bool saved = SaveResultFile(results, prompt, QString::fromStdString(path));
+    saved[2] = Save(files[2]);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(TestTree::Read(path), "previous\tK\r\n");
-    ExpectNothingChanged(path);
+    chmod(tree.Path("locked").c_str(), 0755);
+
+    ASSERT_EQ(prompt.notices.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(saved[i]) << names[i];
+        EXPECT_EQ(TestTree::Read(files[i]), "previous\r\n");
+        EXPECT_EQ(FilesIn(tree.Path(names[i])), Texts{"old.qdr"}); // no half-written file left
+        EXPECT_TRUE(prompt.notices[i].contains(QString::fromStdString(files[i])));
+    }
+    EXPECT_TRUE(results.ResultChanged());
+    EXPECT_TRUE(results.CurrentResultFile().isEmpty());
 }
 
 } // namespace

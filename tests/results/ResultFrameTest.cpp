@@ -1,41 +1,39 @@
 #include "ResultFrame.h"
 #include "ResultListView.h"
-#include "ResultSet.h"
+#include "ResultsFixture.h"
+#include "ShadeGroups.h"
 
-#include <QHeaderView>
 #include <QRadioButton>
-#include <gtest/gtest.h>
 
-namespace quilder {
+namespace quilder::test {
 namespace {
 
-TEST(ResultFrame, ControlsCarryTheirNamesCaptionsAndColumns) {
+TEST(ViewOptions, ShowTheChosenListAndItsCounts) {
     ResultSet results;
     ResultFrame frame(results);
-    EXPECT_EQ(frame.objectName(), QStringLiteral("fra1"));
-    EXPECT_EQ(frame.title(), QStringLiteral("Result"));
-    const QStringList captions{"All",    "Huge",  "Very Large", "Large",
-                               "Normal", "Small", "Very Small", "Tiny"};
-    const QStringList columns{"Name", "Path", "Size", "Type", "Midified Date", "Sort"};
-    for (int i = 0; i < kResultListCount; ++i) {
-        auto* option = frame.findChild<QRadioButton*>(QStringLiteral("opt%1").arg(i));
-        ASSERT_NE(option, nullptr);
-        EXPECT_EQ(option->text(), captions[i]);
-        auto* list = frame.findChild<ResultListView*>(QStringLiteral("lsv%1").arg(i));
-        ASSERT_NE(list, nullptr);
-        EXPECT_EQ(&list->Model(), &results.List(i));
-        EXPECT_EQ(list->toolTip(), QStringLiteral("Result - the duplicate files."));
-        EXPECT_EQ(list->isHidden(), i != 0);
-        const QAbstractItemModel* model = list->model();
-        for (int c = 0; c < kResultColumnCount; ++c)
-            EXPECT_EQ(model->headerData(c, Qt::Horizontal).toString(), columns[c]);
-        EXPECT_TRUE(list->isColumnHidden(kSortColumn));
-        EXPECT_EQ(list->columnWidth(kSizeColumn), 950 * list->logicalDpiX() / 1440);
-        EXPECT_EQ(model->headerData(kSizeColumn, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
-                      Qt::AlignHorizontal_Mask,
-                  Qt::AlignRight);
-    }
+    frame.show();
+    Fill(results.List(0), "AAB");
+    Fill(results.List(2), "AAB");
+    Fill(results.List(6), "AABC");
+    ShadeGroups(results);
+    EXPECT_EQ(results.StatusCountsText(), QStringLiteral("3 files in 2 groups."));
+
+    frame.findChild<QRadioButton*>(QStringLiteral("opt2"))->click();
+    for (int k = 0; k < kResultListCount; ++k)
+        EXPECT_EQ(frame.findChild<ResultListView*>(QStringLiteral("lsv%1").arg(k))->isVisible(),
+                  k == 2);
+
+    // Switched on by the program, as New Job does: the same handler runs.
+    results.List(0).Clear();
+    frame.Option(0).setChecked(true);
+    EXPECT_EQ(results.StatusCountsText(), QStringLiteral("0 files in 0 groups."));
+
+    // Rows loaded since the last count leave the count unknown until the next shading.
+    Fill(results.List(6), "D");
+    results.OptionClicked(6); // and the options follow a list chosen elsewhere
+    EXPECT_TRUE(frame.Option(6).isChecked());
+    EXPECT_EQ(results.StatusCountsText(), QStringLiteral("5 files in 3 groups."));
 }
 
 } // namespace
-} // namespace quilder
+} // namespace quilder::test

@@ -6,52 +6,72 @@
 #include "TestTree.h"
 #include "WorkStore.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace quilder::test {
 
+using Texts = std::vector<std::string>;
+
+// A row with these texts, the others empty.
+inline ResultRow Row(const char* name, const char* key, const char* path = "") {
+    ResultRow row;
+    row.text[kNameColumn] = QString::fromUtf8(name);
+    row.text[kPathColumn] = QString::fromUtf8(path);
+    row.text[kSortColumn] = QString::fromUtf8(key);
+    return row;
+}
+
+// Puts rows of the given keys (one character each) into a list.
+inline void Fill(ResultModel& list, const std::string& keys) {
+    std::vector<ResultRow> rows(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        rows[i].text[kSortColumn] = QString(QLatin1Char(keys[i]));
+    list.InsertSorted(std::move(rows));
+}
+
+// Column texts of a list, top to bottom.
+inline Texts Column(const ResultModel& list, int column) {
+    Texts texts;
+    for (int i = 0; i < list.RowCount(); ++i)
+        texts.push_back(list.Row(i).text[static_cast<std::size_t>(column)].toStdString());
+    return texts;
+}
+
 // A program folder with an empty work store, a result set and a host for each test.
 class ResultsFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        program = tree.Folder("program");
-        InitWorkStorePaths(program);
+        InitWorkStorePaths(tree.Folder("program"));
         ResetCompareStore();
     }
     void TearDown() override { ReleaseFileSystemService(); }
 
     // A group file (or result file) with the given lines, each ended by CR LF.
-    static std::string WriteLines(TestTree& tree, std::string_view relative,
-                                  const std::vector<std::string>& lines) {
+    std::string WriteLines(std::string_view relative, const Texts& lines) {
         std::string bytes;
         for (const std::string& line : lines)
             bytes += line + "\r\n";
         return tree.File(relative, bytes);
     }
-    std::string GroupFile(std::string_view code, std::string_view name,
-                          const std::vector<std::string>& members) {
-        return WriteLines(tree, "program/compared/" + std::string(code) + "/" + std::string(name),
+    std::string GroupFile(std::string_view code, std::string_view name, const Texts& members) {
+        return WriteLines("program/compared/" + std::string(code) + "/" + std::string(name),
                           members);
     }
 
-    // Column texts of a list, top to bottom.
-    static std::vector<std::string> Column(const ResultModel& list, int column) {
-        std::vector<std::string> texts;
-        for (int i = 0; i < list.RowCount(); ++i)
-            texts.push_back(list.Row(i).text[static_cast<std::size_t>(column)].toStdString());
-        return texts;
-    }
-    std::vector<std::string> Names(int list) const {
-        return Column(results.List(list), kNameColumn);
-    }
-    std::vector<std::string> Keys(int list) const {
-        return Column(results.List(list), kSortColumn);
+    static Texts FilesIn(const std::string& folder) {
+        Texts names;
+        FileSystemService().ListFileNames(folder, names);
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
+    Texts Names(int list) const { return Column(results.List(list), kNameColumn); }
+    Texts Keys(int list) const { return Column(results.List(list), kSortColumn); }
+
     TestTree tree;
-    std::string program;
     ResultSet results;
     FakeEngineHost host;
 };

@@ -1,0 +1,156 @@
+#include "FolderTree.h"
+
+#include "FileSystem.h"
+#include "PathText.h"
+
+#include <QHeaderView>
+#include <QStyle>
+
+namespace quilder {
+
+namespace {
+
+constexpr int kKeyRole = Qt::UserRole;
+
+class SettingChecks {
+public:
+    explicit SettingChecks(bool& flag) : flag_(flag), before_(flag) { flag_ = true; }
+    ~SettingChecks() { flag_ = before_; }
+    SettingChecks(const SettingChecks&) = delete;
+    SettingChecks& operator=(const SettingChecks&) = delete;
+
+private:
+    bool& flag_;
+    bool before_;
+};
+
+} // namespace
+
+FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
+    setObjectName(QStringLiteral("trv"));
+    setAccessibleName(QStringLiteral("Destination paths"));
+    setToolTip(QStringLiteral("System resources listing."));
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setUniformRowHeights(true);
+    setExpandsOnDoubleClick(false);
+    setSortingEnabled(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
+
+    driveIcon_ = style()->standardIcon(QStyle::SP_DriveHDIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    for (const QSize size : closed.availableSizes()) {
+        folderIcon_.addPixmap(closed.pixmap(size), QIcon::Normal);
+        folderIcon_.addPixmap(open.pixmap(size), QIcon::Selected);
+    }
+
+    connect(this, &QTreeWidget::itemChanged, this, &FolderTree::OnItemChanged);
+    connect(this, &QTreeWidget::itemClicked, this, &FolderTree::OnItemClicked);
+}
+
+QTreeWidgetItem* FolderTree::Node(int position) const {
+    if (position < 1 || position > NodeCount()) return nullptr;
+    return nodes_[static_cast<std::size_t>(position - 1)];
+}
+
+QString FolderTree::Key(const QTreeWidgetItem* node) {
+    return node->data(0, kKeyRole).toString();
+}
+
+bool FolderTree::Checked(const QTreeWidgetItem* node) {
+    return node->checkState(0) == Qt::Checked;
+}
+
+QTreeWidgetItem* FolderTree::NewNode(const QString& key, const QString& text, const QIcon& icon) {
+    if (key.isEmpty() || byKey_.contains(key)) return nullptr;
+    auto* node = new QTreeWidgetItem(QStringList{text});
+    node->setData(0, kKeyRole, key);
+    node->setIcon(0, icon);
+    node->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    node->setCheckState(0, Qt::Unchecked);
+    byKey_.insert(key, node);
+    nodes_.push_back(node);
+    return node;
+}
+
+void FolderTree::FillFolderTree() {
+    const SettingChecks quiet(settingChecks_);
+    clear();
+    checkedByThisPress_ = nullptr;
+    nodes_.clear();
+    byKey_.clear();
+    for (const Drive& drive : FileSystemService().Drives()) {
+        if (HasLineBreakOrTab(drive.key)) continue;
+        const QString key = PathToText(drive.key);
+        // A volume without a name shows its key in parentheses behind an empty name.
+        const QString text =
+            drive.caption == key ? QStringLiteral(" (") + key + QLatin1Char(')') : drive.caption;
+        if (QTreeWidgetItem* node = NewNode(key, text, driveIcon_)) addTopLevelItem(node);
+    }
+}
+
+void FolderTree::AddSubFolderNodes(const QString& key) {
+    QTreeWidgetItem* parent = FindNode(key);
+    if (!parent) return;
+    FolderListing listing;
+    if (!FileSystemService().ListFolder(TextToPath(key), listing, true)) return;
+    QList<QTreeWidgetItem*> children;
+    children.reserve(static_cast<qsizetype>(listing.folders.size()));
+    for (const FolderEntry& folder : listing.folders) {
+        // Such a path could not be written to a scan list line by line.
+        if (HasLineBreakOrTab(folder.path)) continue;
+        QTreeWidgetItem* node =
+            NewNode(PathToText(folder.path), PathToText(folder.name), folderIcon_);
+        if (!node) continue;
+        children.append(node);
+    }
+    // One batch: the view takes thousands of children at once far faster than one by one.
+    const SettingChecks quiet(settingChecks_);
+    parent->addChildren(children);
+}
+
+void FolderTree::PropagateNodeCheck(QTreeWidgetItem* node) {
+    const SettingChecks quiet(settingChecks_);
+    const Qt::CheckState state = node->checkState(0);
+    for (int i = 0; i < node->childCount(); ++i) {
+        QTreeWidgetItem* child = node->child(i);
+        child->setCheckState(0, state);
+        if (child->childCount() > 0) PropagateNodeCheck(child);
+    }
+}
+
+void FolderTree::NodeClicked(QTreeWidgetItem* node) {
+    if (node->childCount() == 0) AddSubFolderNodes(Key(node));
+    node->setExpanded(!node->isExpanded());
+}
+
+void FolderTree::NodeCheckChanged(QTreeWidgetItem* node) {
+    if (node->childCount() == 0) AddSubFolderNodes(Key(node));
+    PropagateNodeCheck(node);
+}
+
+void FolderTree::mousePressEvent(QMouseEvent* event) {
+    checkedByThisPress_ = nullptr;
+    QTreeWidget::mousePressEvent(event);
+}
+
+void FolderTree::OnItemChanged(QTreeWidgetItem* item, int column) {
+    if (settingChecks_ || column != 0) return;
+    // The view toggles the check box before it reports the click on the same row.
+    checkedByThisPress_ = item;
+    NodeCheckChanged(item);
+}
+
+void FolderTree::OnItemClicked(QTreeWidgetItem* item, int column) {
+    if (column != 0) return;
+    if (item == checkedByThisPress_) {
+        checkedByThisPress_ = nullptr;
+        return;
+    }
+    NodeClicked(item);
+}
+
+} // namespace quilder

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "EngineHost.h"
+#include "FormLayout.h"
+#include "IntervalTimer.h"
+#include "ResultSet.h"
+#include "frmPubAbout.h"
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+class QLabel;
+class QToolBar;
+
+namespace quilder {
+
+class ClassSelector;
+class DesktopKit;
+class FolderTree;
+class PreparationFrame;
+class Prompt;
+class ResultFrame;
+
+// The main window: toolbar, the frames "Preparation" and "Result", the status bar, the menus and
+// the two timers. It is also the engine's host.
+class frmPubMain : public QMainWindow, public EngineHost {
+    Q_OBJECT
+
+public:
+    // Start-up: the work store's paths under the program folder, the drives in the tree, the
+    // eight result lists, then the commands and the menu help. Nothing is read from or written
+    // to the work store.
+    explicit frmPubMain(const QString& programFolder, QWidget* parent = nullptr);
+    ~frmPubMain() override;
+
+    // EngineHost
+    void Yield() override;
+    void SetStatusText(const QString& text) override;
+    bool ClassBoxTicked(int box) const override;
+    int NodeCount() const override;
+    bool NodeChecked(int position) const override;
+    int NodeChildCount(int position) const override;
+    QString NodeKey(int position) const override;
+    bool StopRequested() const override { return stopRequested_; }
+    void SetAnimationInterval(int milliseconds) override { tim_.setInterval(milliseconds); }
+    void SetStopRequested(bool stop) { stopRequested_ = stop; }
+
+    // The controls, for the commands and the find job.
+    ResultSet& Results() { return results_; }
+    PreparationFrame& Preparation() const { return *fra0_; }
+    ClassSelector& Selector() const;
+    FolderTree& Tree() const;
+    ResultFrame& ResultsFrame() const { return *fra1_; }
+    QToolBar& Toolbar() const { return *tlb_; }
+    // Panel 1 status text, 2 counts, 3 version.
+    QLabel& StatusPanel(int panel) const { return *panels_[static_cast<std::size_t>(panel - 1)]; }
+    IntervalTimer& tim() { return tim_; }
+    IntervalTimer& timLoader() { return timLoader_; }
+    QAction& MenuItem(std::string_view name) const;
+    Prompt& MessagePrompt() const { return *prompt_; }
+
+    // The About box: one instance, modeless, without an owner; shown again when open.
+    void ShowAbout();
+    frmPubAbout* About() const { return about_; }
+    // Where the About box's links get the desktop kit; none: links do nothing.
+    void SetDesktopKit(std::function<DesktopKit*()> kit) { desktopKit_ = std::move(kit); }
+
+    // Form_Resize in pixels: reads the client area, lays out in twips, applies.
+    void ApplyLayout();
+    const WindowLayout& Layout() const { return layout_; }
+
+    // Shut-down steps that must wait until no job is unwinding any more: the services are
+    // released and the help viewer is closed. main() calls it once the event loop has ended.
+    void ReleaseServices();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateToolbar();
+    void CreateStatusBar();
+    void CreateFrames();
+    void ShiftFrameContent();
+
+    // The commands' seams (CommandHooks.cpp).
+    void ConnectCommands();
+    void InstallMenuHelp();
+    void RemoveMenuHelp();
+    void CloseHelpViewer();
+
+    ResultSet results_;
+    IntervalTimer tim_{QStringLiteral("tim")};
+    IntervalTimer timLoader_{QStringLiteral("timLoader")};
+    QToolBar* tlb_ = nullptr;
+    PreparationFrame* fra0_ = nullptr;
+    ResultFrame* fra1_ = nullptr;
+    std::array<QLabel*, 3> panels_{};
+    std::unique_ptr<Prompt> prompt_;
+    QPointer<frmPubAbout> about_;
+    std::function<DesktopKit*()> desktopKit_;
+    WindowLayout layout_;
+    int contentShift_ = 0; // pixels
+    bool contentShifted_ = false;
+    bool stopRequested_ = false;
+    QElapsedTimer sinceYield_;
+};
+
+} // namespace quilder

@@ -1,0 +1,124 @@
+#include "ClassSelector.h"
+#include "FileSystem.h"
+#include "FolderTree.h"
+#include "PathText.h"
+#include "TestTree.h"
+
+#include <QCheckBox>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace quilder {
+namespace {
+
+// A file-system service whose folder listings can be made to fail.
+class FlakyFileSystem : public FileSystem {
+public:
+    bool ListFolder(const std::string& path, FolderListing& out, bool withFolders) override {
+        ++listings;
+        return !fail && FileSystem::ListFolder(path, out, withFolders);
+    }
+    bool fail = false;
+    int listings = 0;
+};
+
+class FolderTreeTest : public testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* folder : {"a/x/deep", "a/y", "b"})
+            disk.Folder(folder);
+        disk.File("a/file", "not a folder");
+        auto fs = std::make_unique<FlakyFileSystem>();
+        flaky = fs.get();
+        // The same volume listed twice gets one node; a volume without a name shows its key.
+        fs->ReplaceDrives({{disk.Root(), QStringLiteral("DATA (drive)")},
+                           {other.Root(), PathToText(other.Root())},
+                           {disk.Root(), QStringLiteral("again")}});
+        ReplaceFileSystemService(std::move(fs));
+        tree.resize(400, 600);
+        tree.show();
+        tree.FillFolderTree();
+    }
+    void TearDown() override { ReleaseFileSystemService(); }
+
+    QTreeWidgetItem* Node(std::string_view relative) {
+        return tree.FindNode(PathToText(relative.empty() ? disk.Root() : disk.Path(relative)));
+    }
+    void Click(QTreeWidgetItem* node) {
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(node).center());
+    }
+
+    test::TestTree disk;
+    test::TestTree other;
+    FlakyFileSystem* flaky = nullptr;
+    FolderTree tree;
+};
+
+TEST_F(FolderTreeTest, DrivesOnceEachFirstClickLoadsAndExpandsSecondCollapses) {
+    ASSERT_EQ(tree.NodeCount(), 2);
+    EXPECT_EQ(tree.Node(1)->text(0), QStringLiteral("DATA (drive)"));
+    EXPECT_EQ(tree.Node(2)->text(0), QStringLiteral(" (") + PathToText(other.Root()) + ")");
+    QTreeWidgetItem* drive = Node("");
+    Click(drive);
+    EXPECT_EQ(drive->childCount(), 2); // a and b, never the file
+    EXPECT_TRUE(drive->isExpanded());
+    // Children sit at consecutive positions behind the drives.
+    EXPECT_TRUE(tree.Node(3)->parent() == drive && tree.Node(4)->parent() == drive);
+    flaky->fail = true; // a folder that cannot be read stays unloaded and is tried again
+    Click(Node("a"));
+    EXPECT_EQ(Node("a")->childCount(), 0);
+    flaky->fail = false;
+    Click(Node("a"));
+    EXPECT_EQ(Node("a")->childCount(), 2);
+    const int listings = flaky->listings;
+    Click(drive);
+    EXPECT_FALSE(drive->isExpanded());
+    EXPECT_EQ(flaky->listings, listings);
+    EXPECT_EQ(tree.NodeCount(), 6);
+}
+
+TEST_F(FolderTreeTest, CheckingLoadsChecksAndPropagatesAtEveryLoadedDepth) {
+    QTreeWidgetItem* drive = Node("");
+    drive->setCheckState(0, Qt::Checked); // as the user's click on the box
+    ASSERT_EQ(drive->childCount(), 2);
+    EXPECT_FALSE(drive->isExpanded());
+    EXPECT_TRUE(FolderTree::Checked(Node("a")) && FolderTree::Checked(Node("b")));
+
+    Click(drive);
+    Click(Node("a")); // loaded by a click: the new children come unchecked
+    Click(Node("a/x"));
+    ASSERT_NE(Node("a/x/deep"), nullptr);
+    EXPECT_TRUE(!FolderTree::Checked(Node("a/x")) && FolderTree::Checked(drive));
+
+    drive->setCheckState(0, Qt::Unchecked);
+    drive->setCheckState(0, Qt::Checked);
+    for (const char* folder : {"a", "a/x", "a/x/deep", "a/y", "b"})
+        EXPECT_TRUE(FolderTree::Checked(Node(folder))) << folder;
+    // Downward only: unchecking a child leaves its parent.
+    Node("a/x")->setCheckState(0, Qt::Unchecked);
+    EXPECT_FALSE(FolderTree::Checked(Node("a/x/deep")));
+    EXPECT_TRUE(FolderTree::Checked(Node("a")));
+}
+
+TEST(ClassSelectorTest, AllFilesTicksAndLocksTheClassBoxes) {
+    QWidget frame;
+    ClassSelector selector(frame);
+    const auto classes = [&](bool ticked, bool enabled) {
+        bool all = true;
+        for (int box = 1; box <= 7; ++box)
+            all &= selector.Ticked(box) == ticked && selector.Box(box).isEnabled() == enabled;
+        return all;
+    };
+    EXPECT_TRUE(selector.Box(0).isChecked() && classes(true, false));
+    frame.show();
+    QTest::mouseClick(&selector.Box(0), Qt::LeftButton);
+    EXPECT_TRUE(classes(false, true));
+    selector.Box(3).setChecked(true);
+    EXPECT_TRUE(selector.Ticked(3) && !selector.Ticked(4));
+    // A program's change of box 0 (New Job) acts like a click.
+    selector.Box(0).setChecked(true);
+    EXPECT_TRUE(classes(true, false));
+}
+
+} // namespace
+} // namespace quilder

@@ -1,0 +1,140 @@
+#include "AboutAddresses.h"
+#include "ClassSelector.h"
+#include "DesktopKit.h"
+#include "FormLayout.h"
+#include "InstanceLock.h"
+#include "ResultFrame.h"
+#include "ResultListView.h"
+#include "frmPubMain.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace quilder {
+namespace {
+
+// Records the addresses it is asked to open; the rest does nothing.
+class RecordingDesktopKit : public DesktopKit {
+public:
+    void SendWindowMessage(WindowHandle, int, std::int64_t, std::int64_t) override {}
+    QStringList ShowOpenDialog(WindowHandle, const QString&, const QString&, const QString&,
+                               bool) override {
+        return {};
+    }
+    QString ShowSaveDialog(WindowHandle, const QString&, const QString&, const QString&,
+                           const QString&, const QString&) override {
+        return {};
+    }
+    bool OpenItem(const QString&, int) override { return false; }
+    bool OpenAddress(const QString& address, int) override { return addresses << address, true; }
+    WindowHandle FindTitledWindow(const QString&) override { return 0; }
+    QStringList addresses;
+};
+
+TEST(MainWindowTest, StartsInTheDesignStateWithoutTouchingTheDisk) {
+    QTemporaryDir programFolder;
+    frmPubMain window(programFolder.path());
+    for (int box = 0; box < 8; ++box)
+        EXPECT_TRUE(window.Selector().Box(box).isChecked() &&
+                    window.Selector().Box(box).isEnabled() == (box == 0));
+    EXPECT_TRUE(window.ResultsFrame().Option(0).isChecked());
+    EXPECT_FALSE(window.tim().isActive() || window.timLoader().isActive());
+    // A position past the count reads as an unchecked node without children.
+    EXPECT_FALSE(window.NodeChecked(window.NodeCount() + 1) ||
+                 window.NodeChildCount(window.NodeCount() + 1) != 0);
+
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(window.ResultsFrame().List(i).isVisibleTo(&window), i == 0);
+        // Hidden lists are laid out like the visible one.
+        EXPECT_EQ(window.ResultsFrame().List(i).size(), window.ResultsFrame().List(0).size());
+    }
+    // The lists fill their frame but for the margins.
+    EXPECT_GT(window.ResultsFrame().List(0).width(), window.ResultsFrame().width() * 9 / 10);
+    EXPECT_TRUE(QDir(programFolder.path()).isEmpty());
+}
+
+TEST(FormResizeTest, LaysOutInTwipsWidensOnlyThePathColumnAndKeepsSizesWhenMinimised) {
+    WindowLayout layout;
+    layout.tree = {90, 3120, 3015, 0};
+    layout.lists.fill({90, 555, 0, 0});
+    layout.columns.fill({2000, 2500, 950, 1300, 1730});
+    const auto expectRect = [](const TwipsRect& r, float left, float top, float w, float h) {
+        EXPECT_TRUE(r.left == left && r.top == top && r.width == w && r.height == h)
+            << r.left << " " << r.top << " " << r.width << " " << r.height;
+    };
+    FormResize({9660, 6690, 0, 555, 375}, layout);
+    expectRect(layout.frames[0], 90, 645, 3195, 5580);
+    expectRect(layout.frames[1], 3375, 645, 6195, 5580);
+    EXPECT_EQ(layout.tree.height, 2370);
+    for (std::size_t i = 0; i < 8; ++i) {
+        expectRect(layout.lists[i], 90, 555, 6015, 4935);
+        EXPECT_EQ(layout.columns[i][1], 2500);
+    }
+    FormResize({15360, 6690, 0, 555, 375}, layout);
+    EXPECT_EQ(layout.lists[7].width, 11715);
+    EXPECT_EQ(layout.columns[7][1], 5335);
+    FormResize({9660, 6690, 0, 555, 375}, layout);
+    EXPECT_EQ(layout.lists[7].width, 6015);
+    EXPECT_EQ(layout.columns[7][1], 5335);
+    // Minimised: nothing would fit, so every control keeps its size.
+    FormResize({0, 0, 0, 555, 375}, layout);
+    expectRect(layout.frames[1], 3375, 645, 6195, 5580);
+    expectRect(layout.lists[3], 90, 555, 6015, 4935);
+}
+
+TEST(AboutBoxTest, OneModelessBoxWithFixedSizeLinksAndEsc) {
+    QTemporaryDir programFolder;
+    frmPubMain window(programFolder.path());
+    RecordingDesktopKit kit;
+    window.SetDesktopKit([&kit] { return &kit; });
+    window.MenuItem("men0211").trigger();
+    QPointer<frmPubAbout> about = window.About();
+    window.MenuItem("men0211").trigger();
+    ASSERT_TRUE(about && about == window.About() && !about->isModal());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
+    about->resize(about->FittedSize() * 2);
+    EXPECT_EQ(about->size(), about->FittedSize());
+
+    about->findChild<QPushButton*>(QStringLiteral("sbtWeb"))->click();
+    QTest::mouseClick(about->findChild<QWidget*>(QStringLiteral("imgCompLogo")), Qt::LeftButton);
+    about->findChild<QPushButton*>(QStringLiteral("sbtMailer"))->click();
+    EXPECT_EQ(kit.addresses,
+              QStringList({kMakerHomeAddress, kMakerHomeAddress, kSupportMailAddress}));
+
+    QTest::keyClick(about, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return about.isNull(); }));
+}
+
+TEST(SingleInstanceTest, ASecondStartEndsAtOnceAndTheFirstRunsOn) {
+    const QString executable = QStringLiteral(QUILDER_EXECUTABLE);
+    const QString lockPath = InstanceLockPath(QFileInfo(executable).absolutePath());
+    {
+        // Also clears a lock file left by a killed run.
+        QLockFile probe(lockPath);
+        if (!probe.tryLock(0)) GTEST_SKIP() << "a Quilder runs from this build already";
+    }
+    QProcess first;
+    first.start(executable, {});
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(lockPath); }, 10000));
+    QProcess second;
+    second.start(executable, {});
+    ASSERT_TRUE(second.waitForFinished(5000));
+    EXPECT_TRUE(second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished();
+}
+
+} // namespace
+} // namespace quilder
