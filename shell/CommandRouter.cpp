@@ -1,5 +1,7 @@
 #include "CommandRouter.h"
 
+#include "MenuTable.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QToolBar>
@@ -29,9 +31,11 @@ void CommandRouter::Run(const QString& item) const {
 }
 
 void CommandRouter::ToolbarClicked(const QString& caption) const {
-    for (const auto& [text, item] : kToolbarRoutes) {
-        if (caption != QLatin1String(text.data(), static_cast<qsizetype>(text.size()))) continue;
-        Run(QLatin1String(item.data(), static_cast<qsizetype>(item.size())));
+    for (const ToolbarButtonInfo& button : kToolbarButtons) {
+        if (button.caption.empty() ||
+            caption != QLatin1String(button.caption.data(), button.caption.size()))
+            continue;
+        Run(QLatin1String(button.routesTo.data(), button.routesTo.size()));
         return;
     }
 }

@@ -3,26 +3,12 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
-#include <array>
 #include <functional>
-#include <string_view>
-#include <utility>
 
 class QToolBar;
 class QWidget;
 
 namespace quilder {
-
-// The menu item each toolbar caption stands for, compared exactly, in this order.
-inline constexpr std::array<std::pair<std::string_view, std::string_view>, 7> kToolbarRoutes{{
-    {"New", "men0000"},
-    {"Open", "men0001"},
-    {"Save", "men0003"},
-    {"Find", "men0100"},
-    {"Stop", "men0101"},
-    {"Delete", "men0103"},
-    {"Open/Run", "men0104"},
-}};
 
 // Every command has one handler, that of its menu item; the item itself, its shortcut key and
 // the toolbar button only lead there.
@@ -40,7 +26,8 @@ public:
 
     // Runs the handler of a menu item; an item without one does nothing.
     void Run(const QString& item) const;
-    // The toolbar's button-click handler: the first route whose caption equals `caption`.
+    // The toolbar's button-click handler: the first button whose caption equals `caption`
+    // exactly leads to its menu item; any other caption does nothing.
     void ToolbarClicked(const QString& caption) const;
 
 private:
