@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QString>
+#include "WebAddresses.h"
 
 namespace quilder {
 
-// The About box's three links.
-inline const QString kProductPageAddress = QStringLiteral("https://quilder.example.org/");
-inline const QString kMakerHomeAddress = QStringLiteral("https://www.example.org/");
-inline const QString kSupportMailAddress = QStringLiteral("mailto:support@quilder.example.org");
+// The About box's three links, from the one table of web addresses.
+inline const QString kProductPageAddress = WebAddress(WebItem::ProductPage);
+inline const QString kMakerHomeAddress = WebAddress(WebItem::HomePage);
+inline const QString kSupportMailAddress = WebAddress(WebItem::SupportMail);
 
 } // namespace quilder

@@ -8,6 +8,7 @@
 #include "MenuTable.h"
 #include "MessageBoxPrompt.h"
 #include "PreparationFrame.h"
+#include "ResultCommands.h"
 #include "ResultFrame.h"
 #include "ResultListView.h"
 #include "Twips.h"

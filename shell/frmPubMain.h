@@ -3,6 +3,7 @@
 #include "EngineHost.h"
 #include "FormLayout.h"
 #include "IntervalTimer.h"
+#include "ResultCommandHost.h"
 #include "ResultSet.h"
 #include "frmPubAbout.h"
 
@@ -20,6 +21,9 @@ class QToolBar;
 namespace quilder {
 
 class ClassSelector;
+class CommandRouter;
+class MenuHelp;
+class ResultCommands;
 class DesktopKit;
 class FolderTree;
 class PreparationFrame;
@@ -28,7 +32,7 @@ class ResultFrame;
 
 // The main window: toolbar, the frames "Preparation" and "Result", the status bar, the menus and
 // the two timers. It is also the engine's host.
-class frmPubMain : public QMainWindow, public EngineHost {
+class frmPubMain : public QMainWindow, public EngineHost, public ResultCommandHost {
     Q_OBJECT
 
 public:
@@ -63,6 +67,19 @@ public:
     IntervalTimer& timLoader() { return timLoader_; }
     QAction& MenuItem(std::string_view name) const;
     Prompt& MessagePrompt() const { return *prompt_; }
+
+    // Every command's handler, by menu item; the find job and the file actions add theirs.
+    CommandRouter& Router() const { return *router_; }
+    // New Job, Open Result File, Save Result, the save question and the periodic load.
+    ResultCommands& FileCommands() const { return *resultCommands_; }
+
+    // ResultCommandHost
+    Prompt& Prompts() override;
+    DesktopKit& Desktop() override;
+    WindowHandle WindowId() override;
+    EngineHost& Engine() override;
+    void TickAllFilesBox() override;
+    void RefillFolderTree() override;
 
     // The About box: one instance, modeless, without an owner; shown again when open.
     void ShowAbout();
@@ -103,6 +120,9 @@ private:
     ResultFrame* fra1_ = nullptr;
     std::array<QLabel*, 3> panels_{};
     std::unique_ptr<Prompt> prompt_;
+    std::unique_ptr<ResultCommands> resultCommands_;
+    CommandRouter* router_ = nullptr;
+    MenuHelp* menuHelp_ = nullptr;
     QPointer<frmPubAbout> about_;
     std::function<DesktopKit*()> desktopKit_;
     WindowLayout layout_;

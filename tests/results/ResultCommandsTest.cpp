@@ -1,0 +1,133 @@
+#include "ResultCommands.h"
+#include "LoadResult.h"
+#include "RecordingDesktopKit.h"
+#include "ResultCommandHost.h"
+#include "ResultsFixture.h"
+#include "ScriptedPrompt.h"
+
+#include <QFile>
+
+namespace quilder::test {
+namespace {
+
+using Answer = PromptAnswer;
+
+class ResultCommandsTest : public ResultsFixture, public ResultCommandHost {
+protected:
+    Prompt& Prompts() override { return prompt; }
+    DesktopKit& Desktop() override { return kit; }
+    WindowHandle WindowId() override { return 7; }
+    EngineHost& Engine() override { return host; }
+    void TickAllFilesBox() override { steps << "tick all"; }
+    void RefillFolderTree() override { steps << "refill tree"; }
+
+    void AddRow(int list, const char* name) {
+        ResultRow row;
+        row.text[kPathColumn] = QString::fromStdString(tree.Root());
+        row.text[kNameColumn] = name;
+        results.List(list).InsertSorted({row});
+    }
+    QString Path(const char* name) const {
+        return QString::fromStdString(tree.Root()) + '/' + name;
+    }
+    int LinesIn(const char* name) const {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly) ? static_cast<int>(file.readAll().count('\n')) : -1;
+    }
+
+    ScriptedPrompt prompt;
+    RecordingDesktopKit kit;
+    QStringList steps;
+    ResultCommands commands{results, *this};
+};
+
+TEST_F(ResultCommandsTest, OfferToSaveAsksForUnsavedOrChangedAndGoesOnOnlyWhenNothingIsLost) {
+    const QString saved = Path("saved.qdr"), failing = "/no/such/folder/r.qdr";
+    // clang-format off
+    const struct { bool rows; QString current; bool changed; Answer answer; QString savePath;
+                   bool asks, goesOn; } cases[] = { // savePath: the save dialog's answer
+        {false, {}, true, Answer::Yes, {}, false, true},       // Empty
+        {true, saved, false, Answer::Yes, {}, false, true},    // Saved
+        {true, {}, false, Answer::No, {}, true, true},         // Unsaved
+        {true, saved, true, Answer::Cancel, {}, true, false},  // Changed
+        {true, {}, true, Answer::Yes, {}, true, false},        // the save dialog cancelled
+        {true, {}, true, Answer::Yes, failing, true, false},   // the save fails
+        {true, saved, true, Answer::Yes, {}, true, true}};     // saved again
+    // clang-format on
+    for (const auto& c : cases) {
+        results.ClearAll();
+        if (c.rows) AddRow(0, "a");
+        results.SetCurrentResultFile(c.current);
+        results.SetResultChanged(c.changed);
+        prompt.questions.clear();
+        prompt.answers = {c.answer};
+        kit.saveAnswer = c.savePath;
+        EXPECT_EQ(commands.OfferToSaveResult(), c.goesOn) << &c - cases;
+        EXPECT_EQ(prompt.questions, c.asks ? QStringList{kSaveQuestion} : QStringList{});
+        EXPECT_TRUE(c.goesOn || results.ResultChanged() == c.changed); // still unsaved
+    }
+    EXPECT_EQ(LinesIn("saved.qdr"), 1);
+    EXPECT_EQ(prompt.notices.size(), 1); // the failed save says so
+}
+
+TEST_F(ResultCommandsTest, SaveAsksForANameOnceAndSaveAsAlways) {
+    AddRow(0, "a");
+    results.SetResultChanged(true); // as a find job leaves it
+    kit.saveAnswer = Path("first.qdr");
+    EXPECT_TRUE(commands.SaveResult(false));
+    EXPECT_EQ(kit.calls,
+              QStringList{"ShowSaveDialog|7|Save Result As|" + ResultFileFilter() + "|qdr"});
+    AddRow(0, "b");
+    EXPECT_TRUE(commands.SaveResult(false));
+    kit.saveAnswer = Path("second.qdr");
+    EXPECT_TRUE(commands.SaveResult(true));
+    EXPECT_EQ(kit.calls.size(), 2);
+    EXPECT_EQ(LinesIn("first.qdr") + LinesIn("second.qdr"), 4);
+    EXPECT_EQ(results.CurrentResultFile(), Path("second.qdr"));
+}
+
+TEST_F(ResultCommandsTest, SaveAfterOpenWritesBackToTheOpenedFileNotAnEarlierOne) {
+    const std::string a = tree.File("a", "xyz"), b = tree.File("b", "xyz");
+    WriteLines("opened.qdr", {a + "\tK", b + "\tK"});
+    WriteLines("earlier.qdr", {"earlier"});
+    results.SetCurrentResultFile(Path("earlier.qdr"));
+    kit.openAnswer = {Path("opened.qdr")};
+    commands.OpenResultFile();
+    EXPECT_EQ(kit.calls, QStringList{"ShowOpenDialog|7|Open Result File|" + ResultFileFilter()});
+    EXPECT_EQ(results.AllList().RowCount(), 2);
+    results.AllList().removeRows(0, 1); // as Delete leaves it
+    results.SetResultChanged(true);
+    EXPECT_TRUE(commands.SaveResult(false));
+    EXPECT_EQ(kit.calls.size(), 1);
+    EXPECT_EQ(LinesIn("opened.qdr") + LinesIn("earlier.qdr"), 2); // one row written back
+}
+
+TEST_F(ResultCommandsTest, UnreadableResultFileGivesOneNoticeAndKeepsTheCurrentFile) {
+    if (LoadResult(results, host, Path("missing")).status != LoadOutcome::Status::Unreadable)
+        GTEST_SKIP() << "this loader does not report unreadable result files";
+    results.SetCurrentResultFile(Path("earlier.qdr"));
+    kit.openAnswer = {Path("missing")};
+    commands.OpenResultFile();
+    ASSERT_EQ(prompt.notices.size(), 1);
+    EXPECT_TRUE(prompt.notices[0].contains(Path("missing")));
+    EXPECT_EQ(results.CurrentResultFile(), Path("earlier.qdr"));
+}
+
+TEST_F(ResultCommandsTest, NewJobOpenAndSaveChangeNothingWhileAJobOrALoadRuns) {
+    AddRow(0, "a");
+    kit.openAnswer = {Path("other.qdr")};
+    for (bool job : {true, false}) {
+        results.SetJobRunning(job);
+        if (!job) results.TryBeginLoad();
+        commands.NewJob();
+        commands.OpenResultFile();
+    }
+    EXPECT_FALSE(commands.SaveResult(true)); // into a file chosen for the lists before the load
+    EXPECT_EQ(prompt.notices, (QStringList{kJobRunningNotice, kJobRunningNotice, kLoadRunningNotice,
+                                           kLoadRunningNotice, kLoadRunningNotice}));
+    EXPECT_TRUE(kit.calls.isEmpty() && steps.isEmpty());
+    EXPECT_EQ(results.AllList().RowCount(), 1);
+}
+
+} // namespace
+} // namespace quilder::test

@@ -1,0 +1,79 @@
+#include "CommandRouter.h"
+#include "FolderTree.h"
+#include "HelpWindow.h"
+#include "TestTree.h"
+#include "frmPubAbout.h"
+#include "frmPubMain.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QTest>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+namespace quilder::test {
+namespace {
+
+class WindowCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    TestTree tree;
+    frmPubMain window{QString::fromStdString(tree.Folder("program"))};
+};
+
+TEST_F(WindowCommandsTest, EveryMenuItemKeyAndToolbarCaptionReachesItsHandler) {
+    const char* routes[][3] = {
+        {"men0000", "Ctrl+N", "New"}, {"men0001", "Ctrl+O", "Open"}, {"men0003", "Ctrl+S", "Save"},
+        {"men0004", "", ""},          {"men0006", "", ""},           {"men0100", "F3", "Find"},
+        {"men0101", "F6", "Stop"},    {"men0103", "Del", "Delete"},  {"men0104", "F5", "Open/Run"},
+        {"men0105", "F7", ""},        {"men0200", "F1", ""},         {"men0202", "", ""},
+        {"men0203", "", ""},          {"men0204", "", ""},           {"men0206", "", ""},
+        {"men0211", "", ""}}; // menu item, key, toolbar caption
+    QStringList ran;
+    for (const auto& route : routes)
+        window.Router().Handle(route[0], [&ran, &route] { ran << route[0]; });
+    window.Tree().setFocus(); // keys work whichever control has the focus
+    for (const auto& route : routes) {
+        window.MenuItem(route[0]).trigger();
+        if (*route[1]) QTest::keySequence(&window.Tree(), QKeySequence(route[1]));
+        for (QAction* button : window.Toolbar().actions())
+            if (button->text() == route[2])
+                QTest::mouseClick(window.Toolbar().widgetForAction(button), Qt::LeftButton);
+        EXPECT_EQ(ran, QStringList(1 + (*route[1] ? 1 : 0) + (*route[2] ? 1 : 0), route[0]));
+        ran.clear();
+    }
+    window.Router().ToolbarClicked("new");
+    EXPECT_TRUE(ran.isEmpty());
+}
+
+TEST_F(WindowCommandsTest, MenuHelpThenShutDownClosesHelpAndAbout) {
+    QMenu& file = *window.menuBar()->findChild<QMenu*>("men00");
+    QAction tabbed("&Save Result\tCtrl+S");
+    Q_EMIT file.hovered(&tabbed);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Saves result listing to file <Ctrl + S>."));
+    Q_EMIT file.hovered(&window.MenuItem("men0004"));
+    for (QAction* nothing : {file.menuAction(), &window.MenuItem("men0002")})
+        Q_EMIT window.menuBar()->hovered(nothing), Q_EMIT file.hovered(nothing);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Saves result listing to a new file."));
+
+    for (int i = 0; i < 2; ++i)
+        window.MenuItem("men0200").trigger(), window.MenuItem("men0211").trigger();
+    QList<QPointer<QWidget>> opened;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && (qobject_cast<HelpWindow*>(top) || qobject_cast<frmPubAbout*>(top)))
+            opened << top;
+    EXPECT_EQ(opened.size(), 2);
+    window.close();
+    window.ReleaseServices();
+    Q_EMIT file.hovered(&window.MenuItem("men0000")); // no menu help after shut-down
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Saves result listing to a new file."));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (const QPointer<QWidget>& top : opened)
+        EXPECT_TRUE(top.isNull() || !top->isVisible());
+}
+
+} // namespace
+} // namespace quilder::test
