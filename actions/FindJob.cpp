@@ -6,6 +6,7 @@
 #include "PathText.h"
 #include "PhaseOutcome.h"
 #include "Prompt.h"
+#include "ResultCommands.h"
 #include "ResultSet.h"
 #include "Scanner.h"
 #include "ShadeGroups.h"
@@ -55,8 +56,7 @@ public:
     // True when there was one: the user has been told.
     bool Report(FindJobHost& host) const {
         if (!first_) return false;
-        host.MessagePrompt().Notice(
-            kStoreFailureNotice.arg(PathToText(first_->path), first_->reason));
+        host.Prompts().Notice(kStoreFailureNotice.arg(PathToText(first_->path), first_->reason));
         return true;
     }
 
@@ -74,21 +74,21 @@ void EndEarly(FindJobHost& host, const FirstFailure& failure) {
 void RunFindJob(FindJobHost& host) {
     ResultSet& results = host.Results();
     if (results.JobRunning()) {
-        host.MessagePrompt().Notice(kJobRunningNotice);
+        host.Prompts().Notice(kJobRunningNotice);
         return;
     }
     if (results.IsLoading()) {
-        host.MessagePrompt().Notice(kLoadRunningNotice);
+        host.Prompts().Notice(kLoadRunningNotice);
         return;
     }
     if (!host.OfferToSaveResult()) return;
     if (!AnyClassTicked(host)) {
-        host.MessagePrompt().Notice(kNoClassMessage);
+        host.Prompts().Notice(kNoClassMessage);
         return;
     }
     const int nodeCount = host.NodeCount();
     if (!AnyNodeChecked(host, nodeCount)) {
-        host.MessagePrompt().Notice(kNoFolderMessage);
+        host.Prompts().Notice(kNoFolderMessage);
         return;
     }
 

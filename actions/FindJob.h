@@ -12,7 +12,7 @@ class ResultSet;
 // What the find job needs of the window beyond the engine's host.
 class FindJobHost : public EngineHost {
 public:
-    virtual Prompt& MessagePrompt() = 0;
+    virtual Prompt& Prompts() = 0;
     virtual ResultSet& Results() = 0;
     // The loader timer: 0 stops it, any other value (re)starts it; each tick loads the groups
     // finished so far.
@@ -25,8 +25,6 @@ public:
 inline const QString kNoClassMessage =
     QStringLiteral("Please select the size type of the destination files.");
 inline const QString kNoFolderMessage = QStringLiteral("Please select the destination path(s).");
-inline const QString kLoadRunningNotice =
-    QStringLiteral("A result is being loaded. Please wait until it has finished.");
 inline const QString kStoreFailureNotice = QStringLiteral(
     "The work store could not be written, so the result may be incomplete.\n\n%1\n%2");
 inline const QString kIncompleteStatus =

@@ -44,9 +44,7 @@ void frmPubMain::RefillFolderTree() {
     Tree().FillFolderTree();
 }
 
-// End of start-up, before the menu help. Find, Stop, Delete Files, Open/Run Files and Open
-// Folders (men0100, men0101, men0103, men0104, men0105) get their handlers from the find job
-// and the file actions through Router().
+// End of start-up, before the menu help.
 void frmPubMain::ConnectCommands() {
     resultCommands_ = std::make_unique<ResultCommands>(results_, *this);
     router_ = new CommandRouter(this);
@@ -69,6 +67,7 @@ void frmPubMain::ConnectCommands() {
     handle("men0204", web(WebItem::SupportMail));
     handle("men0206", web(WebItem::VersionCheck));
     handle("men0211", [this] { ShowAbout(); });
+    ConnectJobCommands();
     router_->Connect(*this, tlb_);
     SetDesktopKit([] { return &DesktopKitService(); });
 

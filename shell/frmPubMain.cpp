@@ -291,6 +291,7 @@ void frmPubMain::closeEvent(QCloseEvent* event) {
     if (about_) about_->close();
     delete about_;
     stopRequested_ = true;
+    closing_ = true;
     event->accept();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "EngineHost.h"
+#include "ActionHost.h"
+#include "FindJob.h"
+#include "Prompt.h"
 #include "FormLayout.h"
 #include "IntervalTimer.h"
 #include "ResultCommandHost.h"
@@ -32,7 +34,7 @@ class ResultFrame;
 
 // The main window: toolbar, the frames "Preparation" and "Result", the status bar, the menus and
 // the two timers. It is also the engine's host.
-class frmPubMain : public QMainWindow, public EngineHost, public ResultCommandHost {
+class frmPubMain : public QMainWindow, public FindJobHost, public ResultCommandHost {
     Q_OBJECT
 
 public:
@@ -52,10 +54,16 @@ public:
     QString NodeKey(int position) const override;
     bool StopRequested() const override { return stopRequested_; }
     void SetAnimationInterval(int milliseconds) override { tim_.setInterval(milliseconds); }
+    bool Closing() const override { return closing_; }
     void SetStopRequested(bool stop) { stopRequested_ = stop; }
 
+    // FindJobHost
+    void SetLoaderInterval(int milliseconds) override { timLoader_.setInterval(milliseconds); }
+    bool OfferToSaveResult() override;
+    void ClearStopRequest() override { stopRequested_ = false; }
+
     // The controls, for the commands and the find job.
-    ResultSet& Results() { return results_; }
+    ResultSet& Results() override { return results_; }
     PreparationFrame& Preparation() const { return *fra0_; }
     ClassSelector& Selector() const;
     FolderTree& Tree() const;
@@ -66,12 +74,14 @@ public:
     IntervalTimer& tim() { return tim_; }
     IntervalTimer& timLoader() { return timLoader_; }
     QAction& MenuItem(std::string_view name) const;
-    Prompt& MessagePrompt() const { return *prompt_; }
 
     // Every command's handler, by menu item; the find job and the file actions add theirs.
     CommandRouter& Router() const { return *router_; }
     // New Job, Open Result File, Save Result, the save question and the periodic load.
     ResultCommands& FileCommands() const { return *resultCommands_; }
+
+    // Message boxes; tests hand in scripted answers.
+    void SetPrompt(std::unique_ptr<Prompt> prompt) { prompt_ = std::move(prompt); }
 
     // ResultCommandHost
     Prompt& Prompts() override;
@@ -111,6 +121,9 @@ private:
     void InstallMenuHelp();
     void RemoveMenuHelp();
     void CloseHelpViewer();
+    // Find, Stop, Delete Files, Open/Run Files, Open Folders and the status animation
+    // (JobHooks.cpp).
+    void ConnectJobCommands();
 
     ResultSet results_;
     IntervalTimer tim_{QStringLiteral("tim")};
@@ -129,6 +142,8 @@ private:
     int contentShift_ = 0; // pixels
     bool contentShifted_ = false;
     bool stopRequested_ = false;
+    bool closing_ = false;
+    std::unique_ptr<ActionHost> actionHost_;
     QElapsedTimer sinceYield_;
 };
 

@@ -14,7 +14,7 @@ namespace {
 
 class FakeFindJobHost : public BasicFakeEngineHost<FindJobHost> {
 public:
-    Prompt& MessagePrompt() override { return prompt; }
+    Prompt& Prompts() override { return prompt; }
     ResultSet& Results() override { return results; }
     void SetLoaderInterval(int ms) override { loaderInterval = ms; }
     bool OfferToSaveResult() override { return offer; }

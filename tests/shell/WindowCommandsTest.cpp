@@ -1,11 +1,15 @@
 #include "CommandRouter.h"
+#include "FileSystem.h"
 #include "FolderTree.h"
 #include "HelpWindow.h"
+#include "ScriptedPrompt.h"
 #include "TestTree.h"
 #include "frmPubAbout.h"
 #include "frmPubMain.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QTimer>
 #include <QMenuBar>
 #include <QTest>
 #include <QToolBar>
@@ -73,6 +77,30 @@ TEST_F(WindowCommandsTest, MenuHelpThenShutDownClosesHelpAndAbout) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (const QPointer<QWidget>& top : opened)
         EXPECT_TRUE(top.isNull() || !top->isVisible());
+}
+
+TEST_F(WindowCommandsTest, FindListsTheGroupsAndClosingDuringAJobUnwindsCleanly) {
+    tree.File("data/a/one", "same");
+    tree.File("data/b/one", "same");
+    FileSystemService().ReplaceDrives({{tree.Path("data"), QStringLiteral("data")}});
+    window.Tree().FillFolderTree();
+    QTreeWidgetItem* drive = window.Tree().FindNode(QString::fromStdString(tree.Path("data")));
+    ASSERT_TRUE(drive);
+    drive->setCheckState(0, Qt::Checked);
+    auto owned = std::make_unique<ScriptedPrompt>();
+    ScriptedPrompt& prompt = *owned;
+    window.SetPrompt(std::move(owned));
+    QTest::keyClick(&window, Qt::Key_F3);
+    EXPECT_EQ(window.StatusPanel(1).text(), "Finished.");
+    EXPECT_EQ(window.StatusPanel(2).text(), "2 files in 1 groups.");
+
+    QTimer::singleShot(0, &window, [this] { window.close(); });
+    window.MenuItem("men0100").trigger(); // the question to save comes first: answered No
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_NE(window.StatusPanel(1).text(), "Finished."); // ended at its first check point
+    EXPECT_FALSE(window.Results().JobRunning());
+    EXPECT_EQ(window.timLoader().interval(), 0);
+    EXPECT_EQ(prompt.questions.size(), 1);
 }
 
 } // namespace

@@ -1,0 +1,54 @@
+// Where the find job and the file actions meet the window: Find, Stop, Delete Files, Open/Run
+// Files, Open Folders, and the dots of the status animation.
+#include "ActionHost.h"
+#include "CommandRouter.h"
+#include "DeleteCheckedFiles.h"
+#include "OpenCheckedItems.h"
+#include "ResultCommands.h"
+#include "frmPubMain.h"
+
+#include <QLabel>
+
+namespace quilder {
+
+namespace {
+
+// The file actions' view of the window. Its yield reports a closing window, so that a delete
+// check drops its work instead of touching lists that are going away.
+class WindowActionHost : public ActionHost {
+public:
+    explicit WindowActionHost(frmPubMain& window) : window_(window) {}
+    ResultSet& Results() override { return window_.Results(); }
+    Prompt& Prompts() override { return window_.Prompts(); }
+    DesktopKit& Desktop() override { return window_.Desktop(); }
+    bool Yield() override {
+        window_.Yield();
+        return !window_.Closing();
+    }
+    QString StatusText() const override { return window_.StatusPanel(1).text(); }
+    void SetStatusText(const QString& text) override { window_.SetStatusText(text); }
+
+private:
+    frmPubMain& window_;
+};
+
+} // namespace
+
+bool frmPubMain::OfferToSaveResult() {
+    return resultCommands_->OfferToSaveResult();
+}
+
+void frmPubMain::ConnectJobCommands() {
+    actionHost_ = std::make_unique<WindowActionHost>(*this);
+    router_->Handle(QStringLiteral("men0100"), [this] { RunFindJob(*this); });
+    // Stop only asks; the job looks at the request at its check points. One given while no job
+    // runs ends the next job after its first node.
+    router_->Handle(QStringLiteral("men0101"), [this] { stopRequested_ = true; });
+    router_->Handle(QStringLiteral("men0103"), [this] { DeleteCommand(*actionHost_); });
+    router_->Handle(QStringLiteral("men0104"), [this] { OpenFilesCommand(*actionHost_); });
+    router_->Handle(QStringLiteral("men0105"), [this] { OpenFoldersCommand(*actionHost_); });
+    connect(&tim_, &IntervalTimer::timeout, this,
+            [this] { SetStatusText(AnimateStatus(StatusPanel(1).text())); });
+}
+
+} // namespace quilder
