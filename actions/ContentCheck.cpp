@@ -38,6 +38,24 @@ bool SameIdentity(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// Whether two paths of one file are one directory entry reached twice (a bind mount, a folder
+// given twice): deleting "the copy" would delete the only one. Two hard links are two entries,
+// and deleting one keeps the content in the other.
+bool OneEntry(const std::string& a, const std::string& b) {
+    const std::size_t slashA = a.rfind('/');
+    const std::size_t slashB = b.rfind('/');
+    if (slashA == std::string::npos || slashB == std::string::npos) return true;
+    if (a.compare(slashA + 1, std::string::npos, b, slashB + 1, std::string::npos) != 0)
+        return false;
+    struct stat folderA {};
+    struct stat folderB {};
+    const std::string parentA = slashA == 0 ? "/" : a.substr(0, slashA);
+    const std::string parentB = slashB == 0 ? "/" : b.substr(0, slashB);
+    // A folder that cannot be looked at might be the same one: assume the worst.
+    if (stat(parentA.c_str(), &folderA) != 0 || stat(parentB.c_str(), &folderB) != 0) return true;
+    return SameIdentity(folderA, folderB);
+}
+
 } // namespace
 
 ContentCheck::ContentCheck(FileSystem& fs, std::function<bool()> yield)
@@ -48,8 +66,10 @@ ContentVerdict ContentCheck::Compare(const std::string& file, const std::string&
     OpenFile b(fs_, other);
     struct stat sa {};
     struct stat sb {};
-    if (!a.IsOpen() || !b.IsOpen() || !a.Stat(sa) || !b.Stat(sb) || SameIdentity(sa, sb))
+    if (!a.IsOpen() || !b.IsOpen() || !a.Stat(sa) || !b.Stat(sb))
         return ContentVerdict::NotCompared;
+    if (SameIdentity(sa, sb))
+        return OneEntry(file, other) ? ContentVerdict::NotCompared : ContentVerdict::Same;
     if (a.Size() != b.Size()) return ContentVerdict::Differs;
     for (std::uint64_t offset = 0; offset < a.Size(); offset += kChunk) {
         if (offset > 0 && !yield_()) return ContentVerdict::Abandoned;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <utility>
 
 namespace quilder::test {
@@ -156,10 +157,13 @@ TEST_F(ActionsTest, FileThatIsNoCopyOfOneThatStaysIsKept) {
     std::string odd = bytes;
     odd[(3 << 20) - 5] ^= 1; // differs only past the first chunks
     const Paths a{tree.File("a", bytes), tree.File("copy", bytes), tree.File("odd", odd)};
-    const Paths c{tree.File("c", "cc"), tree.Path("./c")}; // one file under two paths
+    const Paths c{tree.File("c", "cc"), tree.Path("./c")};       // one file under two paths
+    const Paths d{tree.File("d", "dd"), tree.Path("hard-link")}; // two entries of one file
+    ASSERT_EQ(link(d[0].c_str(), d[1].c_str()), 0);
     AddGroup(3, "A", a);
     AddGroup(7, "C", c);
-    Check(0, {a[1], a[2], c[0]});
+    AddGroup(7, "D", d);
+    Check(0, {a[1], a[2], c[0], d[1]});
     bool yielded = false;
     onYield = [&] {
         if (!std::exchange(yielded, true)) DeleteCommand(*this); // refused: files are compared
@@ -167,9 +171,9 @@ TEST_F(ActionsTest, FileThatIsNoCopyOfOneThatStaysIsKept) {
                     status.startsWith("Checking '" + QString::fromStdString(tree.Root())));
     };
     DeleteAnsweringYes();
-    EXPECT_FALSE(Exists(a[1]));
-    EXPECT_TRUE(Exists(a[2]) && Exists(c[0]));
-    EXPECT_EQ(RowFiles(0), (Paths{a[0], a[2], c[0], c[1]}));
+    EXPECT_FALSE(Exists(a[1]) || Exists(d[1]));
+    EXPECT_TRUE(Exists(a[2]) && Exists(c[0]) && TestTree::Read(d[0]) == "dd");
+    EXPECT_EQ(RowFiles(0), (Paths{a[0], a[2], c[0], c[1], d[0]}));
     EXPECT_EQ(RowFiles(3), (Paths{a[0], a[2]}));
     EXPECT_TRUE(results.List(0).Row(1).checked);
     ASSERT_EQ(prompt.notices.size(), 2); // the first: Delete refused during the comparisons
