@@ -220,24 +220,9 @@ bool FileSystem::ListFileNames(const std::string& path, std::vector<std::string>
     names.clear();
     const int dfd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd < 0) return false;
-    DIR* dir = fdopendir(dfd);
-    if (!dir) {
-        close(dfd);
-        return false;
-    }
-    while (dirent* e = readdir(dir)) {
-        if (IsDotOrDotDot(e->d_name)) continue;
-        if (e->d_type == DT_UNKNOWN) {
-            struct stat st {};
-            if (fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
-                continue;
-        } else if (e->d_type != DT_REG) {
-            continue;
-        }
-        names.emplace_back(e->d_name);
-    }
-    closedir(dir);
-    return true;
+    const bool listed = ListFileNamesAt(dfd, names);
+    close(dfd);
+    return listed;
 }
 
 bool FileSystem::IsFile(const std::string& path) {
