@@ -10,6 +10,10 @@
 
 namespace quilder {
 
+namespace {
+constexpr std::size_t kListsPerYield = 128;
+} // namespace
+
 PhaseOutcome RunFilteringPhase(EngineHost& host) {
     FileSystem& fs = FileSystemService();
     LineFile& lines = LineFileService();
@@ -26,9 +30,12 @@ PhaseOutcome RunFilteringPhase(EngineHost& host) {
         const std::string& folder = ScanFolderPaths[order];
         const int handle = StoreFolderHandle(folder);
         if (handle < 0 || !fs.ListFileNamesAt(handle, names)) continue;
-        for (const std::string& list : names) {
+        for (std::size_t i = 0; i < names.size(); ++i) {
             // A list that cannot be counted (-1) goes too: it could not be compared anyway.
-            if (lines.CountLines(JoinPath(folder, list)) < 2) fs.DeleteFileAt(handle, list);
+            if (lines.CountLines(JoinPath(folder, names[i])) < 2) fs.DeleteFileAt(handle, names[i]);
+            // A class of many sizes takes long: the window stays responsive meanwhile. Only the
+            // check for a stop waits for the next class.
+            if (i % kListsPerYield == kListsPerYield - 1) host.Yield();
         }
     }
     return {PhaseVerdict::Completed, lines.TakeFailure()};
