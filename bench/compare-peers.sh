@@ -2,21 +2,48 @@
 # Runs quilder-bench and the peers (jdupes, fdupes, rdfind) on one tree, one after the other in
 # the same run; prints each wall time, its ratio to quilder-bench's, and whether each peer found
 # the same groups (as sets of sets of paths).
-#   bench/compare-peers.sh TREE
+#   bench/compare-peers.sh [--store DIR] [--cold] TREE
+# --store DIR   quilder-bench keeps its work store in DIR (created when missing) instead of a
+#               temporary folder under /tmp, and leaves it there: a second run then starts with
+#               the previous job's store present, as the window does. Put DIR on the file system
+#               to be measured, e.g. a sub-folder of a journalled ext4 image mounted by root:
+#               truncate -s 6G img && mkfs.ext4 -q img && mount -o loop img /mnt/ext
+# --cold        empties the page cache (sync; echo 3 > /proc/sys/vm/drop_caches) right before
+#               each program, so that every one reads the tree from the disk. Needs root.
 # QUILDER_BENCH names the quilder-bench program (default: build/bench/quilder-bench beside this
-# script's folder); PEERS picks peers (default: "jdupes fdupes rdfind"). Every file of the tree
-# is read once before the timed runs (WARM=0 skips that), so that no program pays for a cold
-# cache that the ones after it would not.
+# script's folder); PEERS picks peers (default: "jdupes fdupes rdfind"). Without --cold every
+# file of the tree is read once before the timed runs (WARM=0 skips that), so that no program
+# pays for a cold cache that the ones after it would not.
 set -euo pipefail
 
-if [[ $# -ne 1 || ! -d $1 ]]; then
-    echo "usage: compare-peers.sh TREE" >&2
+usage() {
+    echo "usage: compare-peers.sh [--store DIR] [--cold] TREE" >&2
     exit 2
-fi
+}
+
+store=
+cold=0
+while [[ $# -gt 1 ]]; do
+    case $1 in
+    --store) [[ -n ${2:-} ]] || usage; store=$2; shift 2 ;;
+    --cold) cold=1; shift ;;
+    *) usage ;;
+    esac
+done
+[[ $# -eq 1 && -d $1 ]] || usage
 tree=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 bench=${QUILDER_BENCH:-$here/../build/bench/quilder-bench}
 peers=${PEERS:-"jdupes fdupes rdfind"}
+store_args=()
+if [[ -n $store ]]; then
+    mkdir -p "$store"
+    store_args=(--store "$(cd "$store" && pwd)")
+fi
+if ((cold)) && [[ ! -w /proc/sys/vm/drop_caches ]]; then
+    echo "compare-peers.sh: --cold needs root (cannot write /proc/sys/vm/drop_caches)" >&2
+    exit 1
+fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -48,12 +75,23 @@ rdfind_groups() {
         group[id] = group[id] "\n" name } END { for (id in group) print substr(group[id], 2) "\n" }'
 }
 
-if [[ ${WARM:-1} != 0 ]]; then
+# Called right before each timed program.
+prepare() {
+    if ((cold)); then
+        sync
+        echo 3 >/proc/sys/vm/drop_caches
+    fi
+}
+
+if ((!cold)) && [[ ${WARM:-1} != 0 ]]; then
     find "$tree" -type f -print0 | xargs -0 cat >/dev/null
 fi
 
+if ((cold)); then echo "cold: page cache dropped before each program"; fi
+if [[ -n $store ]]; then echo "work store: ${store_args[1]}"; fi
+prepare
 start=$(now_ms)
-"$bench" "$tree" >"$work/quilder.out" 2>"$work/quilder.err"
+"$bench" "${store_args[@]}" "$tree" >"$work/quilder.out" 2>"$work/quilder.err"
 quilder_ms=$(($(now_ms) - start))
 quilder_groups "$work/quilder.out" | canonical >"$work/quilder.groups"
 echo "quilder-bench: ${quilder_ms} ms, $(wc -l <"$work/quilder.groups") groups"
@@ -64,6 +102,7 @@ for peer in $peers; do
         echo "$peer: not installed"
         continue
     fi
+    prepare
     start=$(now_ms)
     case $peer in
     jdupes | fdupes) "$peer" -r "$tree" >"$work/$peer.out" 2>/dev/null ;;

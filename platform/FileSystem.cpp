@@ -2,7 +2,6 @@
 
 #include "PathText.h"
 #include "Service.h"
-#include "TypeDescription.h"
 
 #include <QHash>
 #include <QLocale>
@@ -255,9 +254,7 @@ std::optional<FileDetails> FileSystem::LookUpFile(const std::string& path) {
         d.folder.pop_back();
     if (d.folder.empty()) d.folder.assign(1, '/');
     d.size = static_cast<std::uint64_t>(st.st_size);
-    d.typeDescription = TypeDescriptionOf(PathToText(d.name));
     d.modifiedSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
-    d.modifiedText = ModifiedDateText(d.modifiedSeconds);
     return d;
 }
 

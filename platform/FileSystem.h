@@ -62,9 +62,7 @@ struct FileDetails {
     std::string name;
     std::string folder; // no trailing separator, except for the root folder "/"
     std::uint64_t size = 0;
-    QString typeDescription;
     std::int64_t modifiedSeconds = 0; // since the epoch
-    QString modifiedText;
 };
 
 // Joins a folder and a name with one separator; a folder that already ends with one (the root)

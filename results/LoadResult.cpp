@@ -31,9 +31,8 @@ ResultRow MakeRow(const FileDetails& file, SizeUnit unit, const QString& key) {
     row.text[kNameColumn] = PathToText(file.name);
     row.text[kPathColumn] = PathToText(file.folder);
     row.text[kSizeColumn] = SizeText(file.size, unit);
-    row.text[kTypeColumn] = file.typeDescription;
-    row.text[kModifiedColumn] = file.modifiedText;
     row.text[kSortColumn] = key;
+    row.modifiedSeconds = file.modifiedSeconds;
     return row;
 }
 

@@ -20,14 +20,14 @@ bool PendingRows::Current(int list) {
     return false;
 }
 
-void PendingRows::Add(int list, const ResultRow& row) {
+void PendingRows::Add(int list, ResultRow&& row) {
     Current(list);
-    batches_[static_cast<std::size_t>(list)].rows.push_back(row);
+    batches_[static_cast<std::size_t>(list)].rows.push_back(std::move(row));
 }
 
-void PendingRows::AddPair(int classList, const ResultRow& row) {
-    Add(0, row);
-    Add(classList, row);
+void PendingRows::AddPair(int classList, ResultRow row) {
+    Add(0, ResultRow(row));
+    Add(classList, std::move(row));
 }
 
 void PendingRows::Flush(bool all) {

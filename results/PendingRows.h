@@ -19,7 +19,7 @@ public:
     explicit PendingRows(ResultSet& results);
 
     // A file's twin rows: one in the All list, one in its class list.
-    void AddPair(int classList, const ResultRow& row);
+    void AddPair(int classList, ResultRow row);
     // Puts every pending row in when `all` or when they make a good part of the All list.
     void Flush(bool all);
 
@@ -29,7 +29,7 @@ private:
         std::uint64_t clears = 0; // the list's clear count when the rows were built
     };
 
-    void Add(int list, const ResultRow& row);
+    void Add(int list, ResultRow&& row);
     bool Current(int list);
 
     ResultSet& results_;

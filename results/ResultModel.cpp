@@ -42,7 +42,7 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole:
-        return row.text[static_cast<std::size_t>(column)];
+        return row.Text(column);
     case Qt::CheckStateRole:
         if (column == kNameColumn) return row.checked ? Qt::Checked : Qt::Unchecked;
         return {};
@@ -106,12 +106,17 @@ bool ResultModel::WouldAppend(const QString& firstKey) const {
 
 void ResultModel::InsertSorted(std::vector<ResultRow> rows) {
     if (rows.empty() || merged_) return;
-    std::stable_sort(rows.begin(), rows.end(), KeyLess);
+    // Result files and group files come in key order: checking is far cheaper than sorting.
+    if (!std::is_sorted(rows.begin(), rows.end(), KeyLess))
+        std::stable_sort(rows.begin(), rows.end(), KeyLess);
     if (WouldAppend(rows.front().SortKey())) {
         const int first = rowCount();
         beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
-        rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()),
-                     std::make_move_iterator(rows.end()));
+        if (rows_.empty())
+            rows_ = std::move(rows);
+        else
+            rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()),
+                         std::make_move_iterator(rows.end()));
         endInsertRows();
         return;
     }

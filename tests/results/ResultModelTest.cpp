@@ -1,9 +1,13 @@
 #include "ResultModel.h"
+#include "LoadResult.h"
 #include "ResultListView.h"
 #include "ResultsFixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QMimeDatabase>
 #include <QPersistentModelIndex>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace quilder::test {
 namespace {
@@ -40,6 +44,42 @@ TEST_F(ResultModelTest, InsertingKeepsTheRowsTheViewHoldsOnAndTheirCheckMarks) {
     EXPECT_EQ(view.currentIndex(), QModelIndex(held));
     EXPECT_EQ(held.data(Qt::CheckStateRole).toInt(), Qt::Checked);
     EXPECT_FALSE(model.Row(1).checked);
+}
+
+using ShownTextsTest = ResultsFixture;
+
+std::string Shown(const ResultModel& list, int row, int column) {
+    return list.data(list.index(row, column)).toString().toStdString();
+}
+
+TEST_F(ShownTextsTest, TypeAndDateAreTheDatabasesCommentAndTheFilesTimeInBothTwins) {
+    const std::string notes = tree.File("a/notes.txt", "same");
+    const std::string lists = tree.File("b/CMakeLists.txt", "same");
+    const QDateTime noon(QDate(2024, 3, 5), QTime(12, 30, 15));
+    const timespec times[2] = {{noon.toSecsSinceEpoch(), 0}, {noon.toSecsSinceEpoch(), 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, lists.c_str(), times, 0), 0);
+    const std::string result = WriteLines("result.txt", {notes + "\tk", lists + "\tk"});
+    ASSERT_EQ(LoadResult(results, host, QString::fromStdString(result)).status,
+              LoadOutcome::Status::Loaded);
+
+    const ResultModel &all = results.AllList(), &tiny = results.List(7);
+    ASSERT_EQ(tiny.RowCount(), 2);
+    const QMimeDatabase database;
+    // Asked after notes.txt, CMakeLists.txt still gets its own type, not that of ".txt".
+    for (int row = 0; row < 2; ++row) {
+        const QString name = row == 0 ? "notes.txt" : "CMakeLists.txt";
+        EXPECT_EQ(
+            Shown(all, row, kTypeColumn),
+            database.mimeTypeForFile(name, QMimeDatabase::MatchExtension).comment().toStdString());
+        for (int column : {kTypeColumn, kModifiedColumn})
+            EXPECT_EQ(Shown(tiny, row, column), Shown(all, row, column));
+    }
+    EXPECT_NE(Shown(all, 0, kTypeColumn), Shown(all, 1, kTypeColumn));
+    EXPECT_EQ(Shown(all, 1, kModifiedColumn), ModifiedDateText(noon).toStdString());
+    // A row of no file has neither.
+    ResultModel bare;
+    bare.InsertSorted({Row("x.txt", "k")});
+    EXPECT_EQ(Shown(bare, 0, kTypeColumn) + Shown(bare, 0, kModifiedColumn), "");
 }
 
 } // namespace
