@@ -1,9 +1,9 @@
 #include "ActionHost.h"
 #include "DeleteCheckedFiles.h"
-#include "DesktopKit.h"
-#include "FileSystem.h"
 #include "OpenCheckedItems.h"
 #include "PathText.h"
+#include "RecordingDesktopKit.h"
+#include "RecordingFileSystem.h"
 #include "ResultSet.h"
 #include "RowPaths.h"
 #include "ScriptedPrompt.h"
@@ -20,26 +20,16 @@ namespace quilder::test {
 namespace {
 
 using Paths = std::vector<std::string>;
-using S = const QString&;
 
 // The fixture is the window and the desktop: real files on disk, each with a row in the All
 // list and one in its class list; the desktop records what is opened and does nothing else.
-class ActionsTest : public ::testing::Test, public ActionHost, public DesktopKit {
+class ActionsTest : public ::testing::Test, public ActionHost {
 protected:
-    void SendWindowMessage(WindowHandle, int, std::int64_t, std::int64_t) override {}
-    QStringList ShowOpenDialog(WindowHandle, S, S, S, bool) override { return {}; }
-    QString ShowSaveDialog(WindowHandle, S, S, S, S, S) override { return {}; }
-    bool OpenItem(const QString& path, int style) override {
-        opened << path + " " + QString::number(style);
-        return true;
-    }
-    bool OpenAddress(S, int) override { return false; }
-    WindowHandle FindTitledWindow(S) override { return 0; }
     void TearDown() override { ReleaseFileSystemService(); }
     static bool Exists(const std::string& p) { return QFile::exists(QString::fromStdString(p)); }
     ResultSet& Results() override { return results; }
     Prompt& Prompts() override { return prompt; }
-    DesktopKit& Desktop() override { return *this; }
+    DesktopKit& Desktop() override { return kit; }
     bool Yield() override {
         if (onYield) onYield();
         return true;
@@ -77,22 +67,15 @@ protected:
     TestTree tree;
     ResultSet results;
     ScriptedPrompt prompt;
-    QStringList opened;
+    RecordingDesktopKit kit;
     QString status = QStringLiteral("Finished.");
     std::function<void()> onYield;
 };
 
-struct UndeletableFile : FileSystem {
-    explicit UndeletableFile(std::string path) : undeletable(std::move(path)) {}
-    bool DeleteFile(const std::string& path) override {
-        return path != undeletable && FileSystem::DeleteFile(path);
-    }
-    std::string undeletable;
-};
-
 TEST_F(ActionsTest, DeleteChangesNothingWhenThereIsNothingItMayDelete) {
     DeleteCommand(*this);
-    EXPECT_EQ(prompt.notices, QStringList{kNoFileForDeleting});
+    OpenFilesCommand(*this);
+    EXPECT_EQ(prompt.notices, (QStringList{kNoFileForDeleting, kNoFileForOpening}));
     const Paths group{tree.File("a", "same"), tree.File("b", "same")};
     AddGroup(7, "A", group);
     DeleteAnsweringYes(); // nothing checked
@@ -101,7 +84,7 @@ TEST_F(ActionsTest, DeleteChangesNothingWhenThereIsNothingItMayDelete) {
     EXPECT_EQ(prompt.questions, QStringList(2, kDeleteQuestion));
 
     // A file that cannot be deleted keeps both its rows and its check.
-    ReplaceFileSystemService(std::make_unique<UndeletableFile>(group[1]));
+    InstallRecordingFileSystem().undeletable = {group[1]};
     results.SetCurrentResultFile("saved.qdr");
     DeleteAnsweringYes();
     EXPECT_EQ(prompt.notices.last(), "1 checked file could not be deleted; it keeps its rows.");
@@ -183,8 +166,6 @@ TEST_F(ActionsTest, FileThatIsNoCopyOfOneThatStaysIsKept) {
 }
 
 TEST_F(ActionsTest, OpensCheckedRowsInRowOrderAndTheirFolderOncePerRow) {
-    OpenFilesCommand(*this);
-    EXPECT_EQ(prompt.notices, QStringList{kNoFileForOpening});
     const Paths g{tree.File("g/a", "x"), tree.File("g/b", "x"), tree.File("g/c", "x")};
     AddGroup(7, "A", g);
     Check(7, {g[2], g[0]});
@@ -193,8 +174,8 @@ TEST_F(ActionsTest, OpensCheckedRowsInRowOrderAndTheirFolderOncePerRow) {
     OpenFilesCommand(*this);
     OpenFoldersCommand(*this);
     const QString folder = QString::fromStdString(tree.Path("g"));
-    EXPECT_EQ(opened,
-              (QStringList{folder + "/a 3", folder + "/c 3", folder + " 3", folder + " 3"}));
+    EXPECT_EQ(kit.calls, (QStringList{"OpenItem|" + folder + "/a|3", "OpenItem|" + folder + "/c|3",
+                                      "OpenItem|" + folder + "|3", "OpenItem|" + folder + "|3"}));
 }
 
 } // namespace

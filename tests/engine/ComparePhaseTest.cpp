@@ -1,4 +1,5 @@
 #include "ComparePhase.h"
+#include "FilterPhase.h"
 #include "RecordingFileSystem.h"
 #include "StoreFixture.h"
 
@@ -43,7 +44,6 @@ TEST_F(ComparePhase, EachGroupIsNamedByItsFirstPositionAndListsItsMembersInOrder
     EXPECT_EQ(seen, (M{{"20000_1", {a, a2, a3, a4}}, {"20000_2", {b, b2}}}));
     EXPECT_TRUE(Groups(kVs).empty());
     EXPECT_EQ(host.statusTexts, QStringList{"Comparing '" + QString::fromStdString(a) + "'"});
-    EXPECT_EQ(host.yields, 9); // one after each position
 }
 
 TEST_F(ComparePhase, DirectGroupsComeWithoutReadingAFileUnlessAStopCameFirst) {
@@ -77,6 +77,31 @@ TEST_F(ComparePhase, AGroupThatCannotBeWrittenIsReportedAndNeverTorn) {
     EXPECT_EQ(outcome.failure->path, Group(kSmall, "20000_1"));
     EXPECT_FALSE(outcome.failure->reason.isEmpty());
     EXPECT_TRUE(Groups(kSmall).empty() && Groups(0).empty());
+}
+
+class FilterPhase : public test::StoreFixture {};
+
+// Whether a class is ticked does not matter; a list that cannot be counted goes too. A stop
+// takes effect before the next class.
+TEST_F(FilterPhase, DeletesListsOfFewerThanTwoFilesClassByClass) {
+    host.TickOnly(7);
+    for (int order = 0; order < kClassCount; ++order) {
+        WriteList(order, "10", {"/x/a"});
+        WriteList(order, "20", {"/x/a", "/x/b"});
+        WriteList(order, "30", {});
+    }
+    WriteList(1, "2048", {"/x/a", "/x/b"});
+    test::InstallRecordingFileSystem().unopenable = {"2048"};
+    host.onYield = [&](int yield) { host.stop = yield == 3; };
+    EXPECT_EQ(RunFilteringPhase(host).verdict, PhaseVerdict::Stopped);
+    EXPECT_EQ(Entries(ScanFolderPaths[2]), (V{"10", "20", "30"}));
+
+    host.onYield = nullptr;
+    host.stop = false;
+    EXPECT_EQ(RunFilteringPhase(host).verdict, PhaseVerdict::Completed);
+    for (int order = 0; order < kClassCount; ++order)
+        EXPECT_EQ(Entries(ScanFolderPaths[order]), V{"20"}) << order;
+    EXPECT_EQ(host.statusTexts.back(), "Filtering huge files");
 }
 
 } // namespace

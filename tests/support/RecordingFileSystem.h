@@ -2,34 +2,42 @@
 
 #include "FileSystem.h"
 
+#include <cerrno>
 #include <map>
 #include <set>
 
 namespace quilder::test {
 
 // The real file system, but it records which files are opened and can make single files fail:
-// not open at all (by path, or by name in a folder), or fail every read from an offset on.
+// not open or delete at all, or fail every read (EIO) from an offset on. Files opened inside a
+// folder handle are known by their name.
 class RecordingFileSystem : public FileSystem {
 public:
     int OpenRead(const std::string& path, std::uint64_t* size) override {
         opened.push_back(path);
-        const int fd = unopenable.count(path) ? -1 : FileSystem::OpenRead(path, size);
-        openFiles[fd] = path;
-        return fd;
+        return Opened(path, unopenable.count(path) ? -1 : FileSystem::OpenRead(path, size));
     }
     int OpenReadAt(int folder, const std::string& name, std::uint64_t* size) override {
-        return unopenable.count(name) ? -1 : FileSystem::OpenReadAt(folder, name, size);
+        return Opened(name,
+                      unopenable.count(name) ? -1 : FileSystem::OpenReadAt(folder, name, size));
     }
     long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) override {
         const auto failing = failFrom.find(openFiles[fd]);
-        if (failing != failFrom.end() && offset + length > failing->second) return -1;
+        if (failing != failFrom.end() && offset + length > failing->second) return errno = EIO, -1;
         return FileSystem::ReadAt(fd, buffer, length, offset);
     }
 
-    std::set<std::string> unopenable;
-    std::map<std::string, std::uint64_t> failFrom; // path -> first byte that cannot be read
+    bool DeleteFile(const std::string& path) override {
+        return !undeletable.count(path) && FileSystem::DeleteFile(path);
+    }
+
+    std::set<std::string> unopenable, undeletable;
+    std::map<std::string, std::uint64_t> failFrom; // path or name -> first byte that cannot be read
     std::vector<std::string> opened;
     std::map<int, std::string> openFiles; // the path of each descriptor
+
+private:
+    int Opened(const std::string& path, int fd) { return openFiles[fd] = path, fd; }
 };
 
 inline RecordingFileSystem& InstallRecordingFileSystem() {

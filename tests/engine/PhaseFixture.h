@@ -1,7 +1,0 @@
-#pragma once
-
-#include "StoreFixture.h"
-
-namespace quilder::test {
-using PhaseFixture = StoreFixture;
-} // namespace quilder::test
