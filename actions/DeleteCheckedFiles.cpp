@@ -53,21 +53,6 @@ std::vector<GroupFiles> GroupsWithChecks(const ResultModel& list) {
     return groups;
 }
 
-// Marks the result set busy for the length of a scope, so that the commands that change the
-// lists refuse while the comparisons yield.
-class BusyScope {
-public:
-    explicit BusyScope(ResultSet& results) : results_(&results) { results.SetJobRunning(true); }
-    ~BusyScope() {
-        if (results_) results_->SetJobRunning(false);
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    QPointer<ResultSet> results_;
-};
-
 constexpr qint64 kYieldEveryMs = 20;
 
 // The first pass: compares every checked file with the files of its group that stay.
@@ -298,7 +283,7 @@ bool DeleteCheckedFiles(ActionHost& host, int listIndex) {
     Checker checker(host, fs, results);
     {
         const QString status = host.StatusText();
-        BusyScope busy(*results);
+        JobRunningScope busy(*results);
         if (!checker.Run(groups)) return false;
         host.SetStatusText(status);
     }

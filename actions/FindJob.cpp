@@ -28,20 +28,6 @@ bool AnyNodeChecked(const EngineHost& host, int nodeCount) {
     return false;
 }
 
-// Marks the job as running for as long as it is in scope, so that commands entered from a
-// yield (a second Find, New Job, Open Result File, Delete) refuse instead of rebuilding the
-// lists or the store under it.
-class RunningJob {
-public:
-    explicit RunningJob(ResultSet& results) : results_(results) { results_.SetJobRunning(true); }
-    ~RunningJob() { results_.SetJobRunning(false); }
-    RunningJob(const RunningJob&) = delete;
-    RunningJob& operator=(const RunningJob&) = delete;
-
-private:
-    ResultSet& results_;
-};
-
 // The first work-store write of the job that failed: the job goes on, but says so at its end
 // instead of passing an incomplete result off as finished.
 class FirstFailure {
@@ -92,7 +78,9 @@ void RunFindJob(FindJobHost& host) {
         return;
     }
 
-    RunningJob running(results);
+    // Commands entered from a yield (a second Find, New Job, Open Result File, Delete) refuse
+    // instead of rebuilding the lists or the store under the job.
+    JobRunningScope running(results);
     FirstFailure failure;
     results.ClearAll();
     results.SetStatusCountsText(QStringLiteral("0 file in 0 group."));

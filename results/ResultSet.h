@@ -4,6 +4,7 @@
 #include "ResultModel.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <array>
 
@@ -62,6 +63,23 @@ private:
     QString currentResultFile_;
     bool loading_ = false;
     bool jobRunning_ = false;
+};
+
+// Marks a job (or the check before a delete) as running for as long as it is in scope. The set
+// may go away during the job's yields when the window closes.
+class JobRunningScope {
+public:
+    explicit JobRunningScope(ResultSet& results) : results_(&results) {
+        results.SetJobRunning(true);
+    }
+    ~JobRunningScope() {
+        if (results_) results_->SetJobRunning(false);
+    }
+    JobRunningScope(const JobRunningScope&) = delete;
+    JobRunningScope& operator=(const JobRunningScope&) = delete;
+
+private:
+    QPointer<ResultSet> results_;
 };
 
 inline const QString kJobRunningNotice = QStringLiteral(
