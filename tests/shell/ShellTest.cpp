@@ -3,6 +3,7 @@
 #include "DesktopKit.h"
 #include "FormLayout.h"
 #include "InstanceLock.h"
+#include "RecordingDesktopKit.h"
 #include "ResultFrame.h"
 #include "ResultListView.h"
 #include "frmPubMain.h"
@@ -20,24 +21,6 @@
 
 namespace quilder {
 namespace {
-
-// Records the addresses it is asked to open; the rest does nothing.
-class RecordingDesktopKit : public DesktopKit {
-public:
-    void SendWindowMessage(WindowHandle, int, std::int64_t, std::int64_t) override {}
-    QStringList ShowOpenDialog(WindowHandle, const QString&, const QString&, const QString&,
-                               bool) override {
-        return {};
-    }
-    QString ShowSaveDialog(WindowHandle, const QString&, const QString&, const QString&,
-                           const QString&, const QString&) override {
-        return {};
-    }
-    bool OpenItem(const QString&, int) override { return false; }
-    bool OpenAddress(const QString& address, int) override { return addresses << address, true; }
-    WindowHandle FindTitledWindow(const QString&) override { return 0; }
-    QStringList addresses;
-};
 
 TEST(MainWindowTest, StartsInTheDesignStateWithoutTouchingTheDisk) {
     QTemporaryDir programFolder;
@@ -95,7 +78,7 @@ TEST(FormResizeTest, LaysOutInTwipsWidensOnlyThePathColumnAndKeepsSizesWhenMinim
 TEST(AboutBoxTest, OneModelessBoxWithFixedSizeLinksAndEsc) {
     QTemporaryDir programFolder;
     frmPubMain window(programFolder.path());
-    RecordingDesktopKit kit;
+    test::RecordingDesktopKit kit;
     window.SetDesktopKit([&kit] { return &kit; });
     window.MenuItem("men0211").trigger();
     QPointer<frmPubAbout> about = window.About();
@@ -108,8 +91,9 @@ TEST(AboutBoxTest, OneModelessBoxWithFixedSizeLinksAndEsc) {
     about->findChild<QPushButton*>(QStringLiteral("sbtWeb"))->click();
     QTest::mouseClick(about->findChild<QWidget*>(QStringLiteral("imgCompLogo")), Qt::LeftButton);
     about->findChild<QPushButton*>(QStringLiteral("sbtMailer"))->click();
-    EXPECT_EQ(kit.addresses,
-              QStringList({kMakerHomeAddress, kMakerHomeAddress, kSupportMailAddress}));
+    const QString opened = QStringLiteral("OpenAddress|%1|3");
+    EXPECT_EQ(kit.calls, QStringList({opened.arg(kMakerHomeAddress), opened.arg(kMakerHomeAddress),
+                                      opened.arg(kSupportMailAddress)}));
 
     QTest::keyClick(about, Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return about.isNull(); }));
