@@ -40,7 +40,12 @@ bool frmPubMain::OfferToSaveResult() {
 
 void frmPubMain::ConnectJobCommands() {
     actionHost_ = std::make_unique<WindowActionHost>(*this);
-    router_->Handle(QStringLiteral("men0100"), [this] { RunFindJob(*this); });
+    router_->Handle(QStringLiteral("men0100"), [this] {
+        // The job's first yield always runs the event loop: the new status shows at once, and a
+        // close or Stop already waiting is seen however quickly the job would end.
+        sinceYield_.invalidate();
+        RunFindJob(*this);
+    });
     // Stop only asks; the job looks at the request at its check points. One given while no job
     // runs ends the next job after its first node.
     router_->Handle(QStringLiteral("men0101"), [this] { stopRequested_ = true; });
