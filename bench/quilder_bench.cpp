@@ -10,6 +10,7 @@
 #include "PathText.h"
 #include "ResultFile.h"
 #include "ResultSet.h"
+#include "ScanLists.h"
 #include "Scanner.h"
 #include "ShadeGroups.h"
 #include "SizeClass.h"
@@ -213,6 +214,7 @@ int main(int argc, char** argv) {
                      failure->path.c_str(), failure->reason.toLocal8Bit().constData());
     Report("total", total.elapsed());
     std::fprintf(stderr, "peak resident KB: %ld\n", PeakResidentKb());
+    ReleaseScanListsService();
     ReleaseLineFileService();
     // The file-system service removes a store of tens of thousands of lists far faster than
     // QTemporaryDir's own clean-up would.

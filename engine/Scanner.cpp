@@ -1,29 +1,15 @@
 #include "Scanner.h"
 
 #include "FileSystem.h"
-#include "LineFile.h"
 #include "PathText.h"
+#include "ScanLists.h"
 #include "SizeClass.h"
-#include "WorkStore.h"
 
-#include <charconv>
 #include <unordered_map>
 
 namespace quilder {
 
 namespace {
-
-void AppendToScanList(LineFile& lines, int order, std::uint64_t size, const std::string& path) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, size).ptr;
-    const std::string& folder = ScanFolderPaths[order];
-    std::string list;
-    list.reserve(folder.size() + 1 + static_cast<std::size_t>(end - digits));
-    list += folder;
-    list += '/';
-    list.append(digits, end);
-    lines.AppendLine(list, path);
-}
 
 // What one scan has listed of a folder, by the folder's identity: one folder reached by two
 // paths (given twice, or once inside another given folder) is listed once, so that no file is
@@ -40,12 +26,12 @@ void Visit(EngineHost& host, const std::string& path, bool recurse, ListedFolder
         if (known->second == Listed::Subtree || !recurse) return;
         known->second = Listed::Subtree; // its files are listed already, its sub-folders not
     } else {
-        LineFile& lines = LineFileService();
+        ScanLists& lists = ScanListsService();
         for (const FileEntry& file : listing.files) {
             const int order = ClassOfSize(file.size);
             if (!host.ClassBoxTicked(BoxOfOrder(order))) continue;
             if (HasLineBreakOrTab(file.path)) continue; // cannot be one line of a list file
-            AppendToScanList(lines, order, file.size, file.path);
+            lists.Add(order, file.size, file.path);
         }
     }
     if (!recurse) return;
@@ -62,14 +48,9 @@ void Visit(EngineHost& host, const std::string& path, bool recurse, ListedFolder
 
 } // namespace
 
-void ScanFolder(EngineHost& host, const std::string& path, bool recurse) {
-    ListedFolders listed;
-    Visit(host, path, recurse, listed);
-}
-
 PhaseOutcome RunScanningPhase(EngineHost& host, int nodeCount) {
     ListedFolders listed;
-    LineFile& lines = LineFileService();
+    ScanLists& lists = ScanListsService();
     for (int position = 1; position <= nodeCount; ++position) {
         // A position past the tree's current count reads as an unchecked node.
         if (host.NodeChecked(position)) {
@@ -79,13 +60,13 @@ PhaseOutcome RunScanningPhase(EngineHost& host, int nodeCount) {
         }
         if (host.StopRequested() || host.Closing()) {
             host.SetAnimationInterval(0);
-            lines.Flush();
-            return {PhaseVerdict::Stopped, lines.TakeFailure()};
+            lists.WriteAllFrom(0);
+            return {PhaseVerdict::Stopped, lists.TakeFailure()};
         }
         host.Yield();
     }
-    lines.Flush();
-    return {PhaseVerdict::Completed, lines.TakeFailure()};
+    lists.WriteShared();
+    return {PhaseVerdict::Completed, lists.TakeFailure()};
 }
 
 } // namespace quilder

@@ -1,6 +1,7 @@
 #include "WorkStore.h"
 
 #include "LineFile.h"
+#include "ScanLists.h"
 
 #include <cerrno>
 #include <cstring>
@@ -58,6 +59,7 @@ std::optional<StoreFailure> ResetStore(int part) {
     Store& store = TheStore();
     const std::string root = JoinPath(store.program, kParts[part]);
     LineFileService().DiscardUnder(root);
+    if (part == kScanned) ScanListsService().Clear();
     CloseHandles(part);
     const int program = fs.OpenFolder(store.program);
     if (program < 0) return StoreFailureOf(store.program, errno);

@@ -11,6 +11,7 @@
 #include "ResultCommands.h"
 #include "ResultFrame.h"
 #include "ResultListView.h"
+#include "ScanLists.h"
 #include "Twips.h"
 #include "WorkStore.h"
 #include "frmPubAbout.h"
@@ -297,6 +298,7 @@ void frmPubMain::closeEvent(QCloseEvent* event) {
 
 void frmPubMain::ReleaseServices() {
     // Line files write through the file-system service, so they go first.
+    ReleaseScanListsService();
     ReleaseLineFileService();
     ReleaseFileSystemService();
     CloseHelpViewer();

@@ -1,5 +1,7 @@
 #include "Scanner.h"
+#include "FilterPhase.h"
 #include "PathText.h"
+#include "Service.h"
 #include "StoreFixture.h"
 
 #include <unistd.h>
@@ -41,6 +43,7 @@ TEST_F(Scanner, FilesLandInTheListOfTheirExactSizeInVisitingOrder) {
     tree.SparseFile("root/big", 5368709120u);
     host.boxes[1] = false; // Huge
     const std::string odd = tree.FileOfSize("root/\xFF-dir/caf\xE9", 10);
+    const std::string oddTwin = tree.FileOfSize("root/\xFF-dir/z", 10);
     tree.Link("root/loop", tree.Path("root"));
     tree.FileOfSize("root/cr\rname", 10);
     tree.FileOfSize("root/bad\tdir/inside", 10);
@@ -51,7 +54,7 @@ TEST_F(Scanner, FilesLandInTheListOfTheirExactSizeInVisitingOrder) {
     EXPECT_EQ(ListLines(List(1, 2048)), (V{a, x, deep}));
     EXPECT_EQ(ListLines(List(0, 0)), (V{e1, e2}));
     EXPECT_TRUE(Entries(ScanFolderPaths[6]).empty());
-    EXPECT_EQ(ListLines(List(0, 10)), V{odd});
+    EXPECT_EQ(ListLines(List(0, 10)), (V{odd, oddTwin}));
     EXPECT_EQ(host.statusTexts.back(), "Scanning in '" + PathToText(tree.Path("root")) + "'");
 }
 
@@ -99,6 +102,31 @@ TEST_F(Scanner, StopTakesEffectAfterTheCurrentNodeARefillIsHarmlessAWriteFailure
     const PhaseOutcome outcome = [&] { return test::FileSizeLimit(0), Scan(); }();
     ASSERT_TRUE(outcome.verdict == PhaseVerdict::Completed && outcome.failure);
     EXPECT_EQ(outcome.failure->path, List(0, 10));
+}
+
+// A size seen once reaches the store only when a stop leaves its list there, or when memory ran
+// short; filtering then still keeps every list of two lines, even one written in parts.
+TEST_F(Scanner, ASizeSeenOnceReachesTheStoreOnlyWhenAStopLeavesItThere) {
+    const std::string a = tree.FileOfSize("one/a", 10), b = tree.FileOfSize("one/b", 10);
+    const std::string c = tree.FileOfSize("one/c", 11), d = tree.FileOfSize("two/d", 11);
+    const std::string e = tree.FileOfSize("one/0e", 12);
+    Nodes({{"one", 0}});
+    Scan();
+    EXPECT_EQ(Entries(ScanFolderPaths[0]), (V{"10"}));
+    host.stop = true;
+    EXPECT_EQ(RunFilteringPhase(host).verdict, PhaseVerdict::Stopped);
+    EXPECT_EQ(AllListed(), (V{e, a, b, c}));
+
+    for (const std::size_t bound : {ScanLists::kDefaultMemoryBound, std::size_t{200}}) {
+        ServiceSlot<ScanLists>() = std::make_unique<ScanLists>(bound);
+        ResetScanStore();
+        host.stop = false;
+        Nodes({{"one", 0}, {"two", 0}});
+        Scan();
+        EXPECT_EQ(RunFilteringPhase(host).verdict, PhaseVerdict::Completed);
+        EXPECT_EQ(Entries(ScanFolderPaths[0]), (V{"10", "11"})) << bound;
+        EXPECT_EQ(AllListed(), (V{a, b, c, d})) << bound;
+    }
 }
 
 } // namespace

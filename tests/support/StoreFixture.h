@@ -3,6 +3,7 @@
 #include "FakeEngineHost.h"
 #include "LineFile.h"
 #include "LineReader.h"
+#include "ScanLists.h"
 #include "TestTree.h"
 #include "WorkStore.h"
 
@@ -37,6 +38,7 @@ protected:
         ResetCompareStore();
     }
     void TearDown() override {
+        ReleaseScanListsService();
         ReleaseLineFileService();
         ReleaseStoreHandles();
         ReleaseFileSystemService();

@@ -1,0 +1,95 @@
+#include "ScanLists.h"
+
+#include "FileSystem.h"
+#include "Service.h"
+#include "WorkStore.h"
+
+#include <cerrno>
+#include <charconv>
+#include <utility>
+
+namespace quilder {
+
+ScanLists::~ScanLists() {
+    WriteAllFrom(0);
+}
+
+void ScanLists::Add(int order, std::uint64_t size, std::string_view path) {
+    const auto [it, fresh] = classes_[order].try_emplace(size);
+    List& list = it->second;
+    list.pending.append(path);
+    list.pending.append("\r\n", 2);
+    ++list.lines;
+    bytes_ += path.size() + 2 + (fresh ? kBytesPerList : 0);
+    if (bytes_ > memoryBound_) Spill();
+}
+
+void ScanLists::Write(int order, std::uint64_t size, List& list) {
+    if (list.pending.empty()) return;
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, size).ptr;
+    const std::string name(digits, end);
+    const int handle = StoreFolderHandle(ScanFolderPaths[order]);
+    const int error = handle < 0 ? errno : FileSystemService().AppendAt(handle, name, list.pending);
+    if (error != 0 && !failure_)
+        failure_ = StoreFailureOf(JoinPath(ScanFolderPaths[order], name), error);
+    bytes_ -= list.pending.size();
+    std::string().swap(list.pending);
+}
+
+// Everything goes to disk. The tables go too when they alone would keep memory above the
+// bound (a tree of millions of sizes): counts made afterwards are then only lower bounds.
+void ScanLists::Spill() {
+    WriteAllFrom(0);
+    if (bytes_ <= memoryBound_ / 2) return;
+    for (int order = 0; order < kClassCount; ++order) {
+        Class().swap(classes_[order]);
+        forgotten_[order] = true;
+    }
+    bytes_ = 0;
+}
+
+void ScanLists::WriteShared() {
+    for (int order = 0; order < kClassCount; ++order)
+        for (auto& [size, list] : classes_[order])
+            if (list.lines >= 2 || forgotten_[order]) Write(order, size, list);
+}
+
+void ScanLists::WriteAllFrom(int order) {
+    for (; order < kClassCount; ++order)
+        for (auto& [size, list] : classes_[order])
+            Write(order, size, list);
+}
+
+std::optional<ScanLists::Known> ScanLists::Lines(int order, std::uint64_t size) const {
+    const auto it = classes_[order].find(size);
+    if (it == classes_[order].end()) return std::nullopt;
+    return Known{it->second.lines, !forgotten_[order]};
+}
+
+void ScanLists::DropClass(int order) {
+    for (const auto& [size, list] : classes_[order])
+        bytes_ -= list.pending.size() + kBytesPerList;
+    Class().swap(classes_[order]);
+    forgotten_[order] = false;
+}
+
+void ScanLists::Clear() {
+    for (int order = 0; order < kClassCount; ++order)
+        DropClass(order);
+    bytes_ = 0;
+}
+
+std::optional<StoreFailure> ScanLists::TakeFailure() {
+    return std::exchange(failure_, std::nullopt);
+}
+
+ScanLists& ScanListsService() {
+    return ServiceInstance<ScanLists>();
+}
+
+void ReleaseScanListsService() {
+    ServiceSlot<ScanLists>().reset();
+}
+
+} // namespace quilder

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "PhaseOutcome.h"
+#include "SizeClass.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace quilder {
+
+// The scan lists of one job, by class and size, kept in memory until the store must hold them.
+// Most sizes of a tree are seen once, and filtering would delete their list at once: such a list
+// never reaches the disk unless a stop or the memory bound asks for it. Lists are written through
+// the store's folder handles only, a line never torn.
+class ScanLists {
+public:
+    // Bytes of pending lines and of the bookkeeping per list before everything is written out.
+    static constexpr std::size_t kDefaultMemoryBound = 24u << 20;
+    explicit ScanLists(std::size_t memoryBound = kDefaultMemoryBound) : memoryBound_(memoryBound) {}
+    ~ScanLists();
+    ScanLists(const ScanLists&) = delete;
+    ScanLists& operator=(const ScanLists&) = delete;
+
+    void Add(int order, std::uint64_t size, std::string_view path);
+
+    // Writes the lists the store holds after a complete scan: those of two lines or more. A list
+    // of one line stays in memory for filtering to drop.
+    void WriteShared();
+    // Writes every list of the classes from `order` on, single lines too: what a stop leaves.
+    void WriteAllFrom(int order);
+
+    // What this job knows of a list file: at least this many lines, or an exact count of 1 when
+    // the list was only ever written by this job; nullopt when the job knows nothing of it.
+    struct Known {
+        std::uint64_t lines;
+        bool exact;
+    };
+    std::optional<Known> Lines(int order, std::uint64_t size) const;
+
+    // The class has been filtered: its lists of one line are dropped unwritten.
+    void DropClass(int order);
+    // A fresh, empty store: nothing pending, nothing known.
+    void Clear();
+
+    std::optional<StoreFailure> TakeFailure();
+
+private:
+    struct List {
+        std::string pending; // lines not written yet, each ended by CR LF
+        std::uint64_t lines = 0;
+    };
+    using Class = std::unordered_map<std::uint64_t, List>;
+
+    void Write(int order, std::uint64_t size, List& list);
+    void Spill();
+
+    static constexpr std::size_t kBytesPerList = 96;
+
+    std::array<Class, kClassCount> classes_;
+    // A class whose table was emptied to stay within the bound: its counts are only lower
+    // bounds, since a file of the same size may already hold lines.
+    std::array<bool, kClassCount> forgotten_{};
+    std::size_t memoryBound_;
+    std::size_t bytes_ = 0;
+    std::optional<StoreFailure> failure_;
+};
+
+// The process's scan lists: created on first use, released at shut-down.
+ScanLists& ScanListsService();
+void ReleaseScanListsService();
+
+} // namespace quilder
