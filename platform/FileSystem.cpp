@@ -413,12 +413,20 @@ bool FileSystem::DeleteFileAt(int folder, const std::string& name) {
     return unlinkat(folder, name.c_str(), 0) == 0;
 }
 
-bool FileSystem::RemoveEntryAt(int folder, const std::string& name) {
+bool RemoveEntryTreeAt(int folder, const std::string& name) {
     if (unlinkat(folder, name.c_str(), 0) == 0 || errno == ENOENT) return true;
     if (errno != EISDIR && errno != EPERM) return false; // Linux answers EISDIR for a folder
-    const int sub = OpenFolderAt(folder, name);
+    const int sub = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (sub >= 0) RemoveContents(sub);
     return unlinkat(folder, name.c_str(), AT_REMOVEDIR) == 0;
+}
+
+bool FileSystem::RemoveEntryAt(int folder, const std::string& name) {
+    return RemoveEntryTreeAt(folder, name);
+}
+
+int FileSystem::MoveEntryAt(int folder, const std::string& from, const std::string& to) {
+    return renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
 }
 
 int FileSystem::AppendAt(int folder, const std::string& name, std::string_view data) {

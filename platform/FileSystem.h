@@ -69,6 +69,10 @@ struct FileDetails {
 // gets none added.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
+// Removes whatever the entry of the open folder is (a folder with everything in it), following
+// no link; true when it is gone. Touches no shared state: safe on any thread.
+bool RemoveEntryTreeAt(int folder, const std::string& name);
+
 // The system locale's short date, a blank and its time with seconds but no time-zone name; no
 // time at exactly midnight.
 QString ModifiedDateText(const QDateTime& when);
@@ -127,6 +131,8 @@ public:
     virtual bool DeleteFileAt(int folder, const std::string& name);
     // Removes whatever the entry is (a folder with everything in it); true when it is gone.
     virtual bool RemoveEntryAt(int folder, const std::string& name);
+    // Renames an entry of the folder; never replaces one. 0 or the errno value.
+    virtual int MoveEntryAt(int folder, const std::string& from, const std::string& to);
     // Appends data, creating the file; a failed or short write leaves the file as it was.
     virtual int AppendAt(int folder, const std::string& name, std::string_view data);
     // Replaces the target by a copy of the source; 0 or the errno.
