@@ -34,6 +34,7 @@ private:
     QStringList folders_;
     std::array<bool, 8> boxes_;
     QString status_;
+    YieldPacer pacer_;
 };
 
 } // namespace quilder

@@ -43,7 +43,7 @@ void frmPubMain::ConnectJobCommands() {
     router_->Handle(QStringLiteral("men0100"), [this] {
         // The job's first yield always runs the event loop: the new status shows at once, and a
         // close or Stop already waiting is seen however quickly the job would end.
-        sinceYield_.invalidate();
+        yieldPacer_.Reset();
         RunFindJob(*this);
     });
     // Stop only asks; the job looks at the request at its check points. One given while no job

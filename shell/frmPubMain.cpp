@@ -42,9 +42,6 @@ constexpr int kListLeft = 90;
 constexpr int kListTop = 555;
 // Status panels: design widths in twips.
 constexpr std::array<int, 3> kPanelWidths{3990, 1440, 2430};
-// processEvents costs far more than one step of a job, so a yield that follows the last by
-// less than this returns at once; the window still answers within a few milliseconds.
-constexpr qint64 kYieldGapNs = 4'000'000;
 
 } // namespace
 
@@ -246,9 +243,9 @@ void frmPubMain::ShiftFrameContent() {
 }
 
 void frmPubMain::Yield() {
-    if (sinceYield_.isValid() && sinceYield_.nsecsElapsed() < kYieldGapNs) return;
+    if (!yieldPacer_.Due()) return;
     QCoreApplication::processEvents();
-    sinceYield_.start();
+    yieldPacer_.Ran();
 }
 
 void frmPubMain::SetStatusText(const QString& text) {

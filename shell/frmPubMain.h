@@ -2,14 +2,13 @@
 
 #include "ActionHost.h"
 #include "FindJob.h"
-#include "Prompt.h"
 #include "FormLayout.h"
 #include "IntervalTimer.h"
+#include "Prompt.h"
 #include "ResultCommandHost.h"
 #include "ResultSet.h"
 #include "frmPubAbout.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
@@ -144,7 +143,7 @@ private:
     bool stopRequested_ = false;
     bool closing_ = false;
     std::unique_ptr<ActionHost> actionHost_;
-    QElapsedTimer sinceYield_;
+    YieldPacer yieldPacer_;
 };
 
 } // namespace quilder
