@@ -61,7 +61,8 @@ PhaseOutcome RunFilteringPhase(EngineHost& host) {
                 if (i % kListsPerYield == kListsPerYield - 1) host.Yield();
             }
         }
-        lists.DropClass(order); // its single lines were never written
+        // Its single lines were never written; the comparison reads its other lists from memory.
+        lists.DropClass(order, kSizeClasses[order].chunk > 0);
     }
     return {PhaseVerdict::Completed, lists.TakeFailure()};
 }

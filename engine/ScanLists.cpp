@@ -24,8 +24,8 @@ void ScanLists::Add(int order, std::uint64_t size, std::string_view path) {
     if (bytes_ > memoryBound_) Spill();
 }
 
-void ScanLists::Write(int order, std::uint64_t size, List& list) {
-    if (list.pending.empty()) return;
+void ScanLists::Write(int order, std::uint64_t size, List& list, bool keep) {
+    if (list.pending.empty() || list.held) return;
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, size).ptr;
     const std::string name(digits, end);
@@ -33,6 +33,9 @@ void ScanLists::Write(int order, std::uint64_t size, List& list) {
     const int error = handle < 0 ? errno : FileSystemService().AppendAt(handle, name, list.pending);
     if (error != 0 && !failure_)
         failure_ = StoreFailureOf(JoinPath(ScanFolderPaths[order], name), error);
+    list.held = keep && error == 0 && !list.written;
+    list.written = true;
+    if (list.held) return;
     bytes_ -= list.pending.size();
     std::string().swap(list.pending);
 }
@@ -52,7 +55,7 @@ void ScanLists::Spill() {
 void ScanLists::WriteShared() {
     for (int order = 0; order < kClassCount; ++order)
         for (auto& [size, list] : classes_[order])
-            if (list.lines >= 2 || forgotten_[order]) Write(order, size, list);
+            if (list.lines >= 2 || forgotten_[order]) Write(order, size, list, !forgotten_[order]);
 }
 
 void ScanLists::WriteAllFrom(int order) {
@@ -67,11 +70,27 @@ std::optional<ScanLists::Known> ScanLists::Lines(int order, std::uint64_t size) 
     return Known{it->second.lines, !forgotten_[order]};
 }
 
-void ScanLists::DropClass(int order) {
-    for (const auto& [size, list] : classes_[order])
-        bytes_ -= list.pending.size() + kBytesPerList;
-    Class().swap(classes_[order]);
+void ScanLists::DropClass(int order, bool keepHeld) {
+    Class& lists = classes_[order];
+    for (auto it = lists.begin(); it != lists.end();) {
+        if (keepHeld && it->second.held) {
+            ++it;
+            continue;
+        }
+        bytes_ -= it->second.pending.size() + kBytesPerList;
+        it = lists.erase(it);
+    }
+    if (lists.empty()) Class().swap(lists);
     forgotten_[order] = false;
+}
+
+bool ScanLists::TakeHeld(int order, std::uint64_t size, std::string& lines) {
+    const auto it = classes_[order].find(size);
+    if (it == classes_[order].end() || !it->second.held) return false;
+    lines = std::move(it->second.pending);
+    bytes_ -= lines.size() + kBytesPerList;
+    classes_[order].erase(it);
+    return true;
 }
 
 void ScanLists::Clear() {

@@ -28,7 +28,8 @@ public:
     void Add(int order, std::uint64_t size, std::string_view path);
 
     // Writes the lists the store holds after a complete scan: those of two lines or more. A list
-    // of one line stays in memory for filtering to drop.
+    // of one line stays in memory for filtering to drop. A list written whole here is also kept
+    // in memory for the comparison, which then need not read it back.
     void WriteShared();
     // Writes every list of the classes from `order` on, single lines too: what a stop leaves.
     void WriteAllFrom(int order);
@@ -41,8 +42,12 @@ public:
     };
     std::optional<Known> Lines(int order, std::uint64_t size) const;
 
-    // The class has been filtered: its lists of one line are dropped unwritten.
-    void DropClass(int order);
+    // The class has been filtered: its lists of one line are dropped unwritten, and with
+    // `keepHeld` false the kept copies of its lists too.
+    void DropClass(int order, bool keepHeld = false);
+    // Moves out the lines of a list as written whole by WriteShared (each ended by CR LF); false
+    // when they are not held.
+    bool TakeHeld(int order, std::uint64_t size, std::string& lines);
     // A fresh, empty store: nothing pending, nothing known.
     void Clear();
 
@@ -50,12 +55,14 @@ public:
 
 private:
     struct List {
-        std::string pending; // lines not written yet, each ended by CR LF
+        std::string pending; // lines not written yet, each ended by CR LF, or the held copy
         std::uint64_t lines = 0;
+        bool written = false; // some of its lines are on disk
+        bool held = false;    // pending is a copy of the whole file
     };
     using Class = std::unordered_map<std::uint64_t, List>;
 
-    void Write(int order, std::uint64_t size, List& list);
+    void Write(int order, std::uint64_t size, List& list, bool keep = false);
     void Spill();
 
     static constexpr std::size_t kBytesPerList = 96;
