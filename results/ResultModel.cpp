@@ -47,7 +47,7 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
         if (column == kNameColumn) return row.checked ? Qt::Checked : Qt::Unchecked;
         return {};
     case Qt::ForegroundRole:
-        if (column < kShadedColumnCount && row.fore.isValid()) return QBrush(row.fore);
+        if (column < kShadedColumnCount && row.fore != 0) return QBrush(QColor::fromRgba(row.fore));
         return {};
     case Qt::TextAlignmentRole:
         return static_cast<int>(kResultColumns[static_cast<std::size_t>(column)].alignment |

@@ -40,7 +40,7 @@ public:
 
     // Colours are set quietly row by row; RedrawColours then repaints the list once.
     void SetForeColour(int row, const QColor& colour) {
-        rows_[static_cast<std::size_t>(row)].fore = colour;
+        rows_[static_cast<std::size_t>(row)].fore = colour.isValid() ? colour.rgba() : 0;
     }
     void RedrawColours();
 
