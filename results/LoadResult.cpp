@@ -94,6 +94,8 @@ public:
                 for (const auto& [key, name] : groups) {
                     // A group file that could not be read whole stays for the next load.
                     if (LoadGroupFile(folder, name, box, unit, key)) folder.Delete(name);
+                    // Rows waiting for the class's yield would be a second copy of a big list.
+                    pending_.Flush(false);
                 }
             }
             if (!Yield(true)) return false;
