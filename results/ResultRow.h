@@ -22,9 +22,13 @@ public:
     }
     QString& operator[](std::size_t column) {
         const int slot = Slot(column);
-        Q_ASSERT_X(slot >= 0, "RowTexts", "only name, path and sort key are held");
-        return held_[static_cast<std::size_t>(slot < 0 ? 0 : slot)];
+        if (slot >= 0) return held_[static_cast<std::size_t>(slot)];
+        Q_ASSERT_X(false, "RowTexts", "only name, path and sort key are held");
+        static QString discarded; // a stray write must not land in a held text
+        discarded.clear();
+        return discarded;
     }
+    bool operator==(const RowTexts&) const = default;
 
 private:
     static constexpr int Slot(std::size_t column) {
@@ -34,9 +38,6 @@ private:
                                        : -1;
     }
     std::array<QString, 3> held_;
-
-public:
-    bool operator==(const RowTexts&) const = default;
 };
 
 // One file in a result list. Twin rows in the All list and a class list are copies: their
