@@ -90,6 +90,10 @@ bool SampleReader::Append(FileSystem& fs, const std::string& path, std::string& 
 
 namespace {
 
+bool Stopped(const std::atomic<bool>* stop) {
+    return stop && stop->load(std::memory_order_relaxed);
+}
+
 // The first bytes of each file of a list: most files of a list already differ from all others
 // there, and then need no more reading.
 struct Heads {
@@ -99,13 +103,14 @@ struct Heads {
 };
 
 Heads ReadHeads(FileSystem& fs, SampleReader& reader, const std::vector<std::string>& paths,
-                SampleHash hash) {
+                SampleHash hash, const std::atomic<bool>* stop) {
     Heads heads;
     heads.at.assign(paths.size(), kNoMatch);
     heads.length.assign(paths.size(), 0);
     std::vector<std::pair<std::uint64_t, std::size_t>> keyed;
     keyed.reserve(paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (Stopped(stop)) break;
         const std::size_t at = heads.samples.size();
         if (!reader.Append(fs, paths[i], heads.samples, kProbeBytes)) continue; // never a match
         heads.at[i] = at;
@@ -125,7 +130,7 @@ Heads ReadHeads(FileSystem& fs, SampleReader& reader, const std::vector<std::str
 
 SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, int classOrder,
                        std::uint64_t listedSize, bool exactSize, std::size_t keepBudget,
-                       SampleHash hash) {
+                       SampleHash hash, const std::atomic<bool>* stop) {
     SampleReader reader(classOrder);
     SampledList list;
     list.next.assign(paths.size(), kNoMatch);
@@ -135,7 +140,7 @@ SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, in
     // Long files are read in two steps: the head of every file, then the rest of those whose
     // head another file shares. No sample is read twice.
     const bool twoSteps = listedSize > kTwoStepsAbove && paths.size() > 1;
-    const Heads heads = twoSteps ? ReadHeads(fs, reader, paths, hash) : Heads{};
+    const Heads heads = twoSteps ? ReadHeads(fs, reader, paths, hash, stop) : Heads{};
     const std::uint64_t headChunks = twoSteps ? reader.ChunksWithin(kProbeBytes) : 0;
 
     // Reserved once, so that keeping samples never needs twice the budget while growing.
@@ -145,6 +150,7 @@ SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, in
     keyed.reserve(paths.size());
     std::string scratch;
     for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (Stopped(stop)) break;
         if (twoSteps && heads.at[i] == kNoMatch) continue;
         const bool keep = list.kept.size() + mostPerFile <= keepBudget;
         std::string& into = keep ? list.kept : scratch;
