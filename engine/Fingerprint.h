@@ -29,7 +29,7 @@ public:
 
 private:
     SampleBlocks blocks_;
-    std::unique_ptr<char[]> buffer_;
+    char* buffer_; // the thread's own
 };
 
 std::uint64_t HashSamples(std::string_view samples);
