@@ -207,6 +207,8 @@ int main(int argc, char** argv) {
         written = LoadAndList(host, args->resultFile, clock);
     } else {
         failure = RunJob(host, clock);
+        // The engine's share of the peak, apart from the loaded result's.
+        std::fprintf(stderr, "peak resident KB before loading: %ld\n", PeakResidentKb());
         written = LoadAndList(host, {}, clock);
     }
     if (failure)

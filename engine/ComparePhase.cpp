@@ -6,11 +6,11 @@
 #include "LineFile.h"
 #include "LineReader.h"
 #include "PathText.h"
+#include "ReadAhead.h"
 #include "SizeClass.h"
 #include "WorkStore.h"
 
 #include <cerrno>
-#include <charconv>
 #include <vector>
 
 namespace quilder {
@@ -23,14 +23,6 @@ constexpr int kComparedByContent[] = {4, 3, 2, 1, 0}; // Large, Normal, Small, V
 void YieldWithGroupsWritten(EngineHost& host, LineFile& lines) {
     if (lines.PendingBytes() > 0) lines.Flush(); // Flush of nothing still walks every bucket
     host.Yield();
-}
-
-// A scan list is named by the size of its files.
-std::uint64_t ListedSize(const std::string& listName) {
-    std::uint64_t size = 0;
-    const char* end = listName.data() + listName.size();
-    const auto [stop, error] = std::from_chars(listName.data(), end, size);
-    return error == std::errc() && stop == end ? size : UINT64_MAX;
 }
 
 // A missing source (no such files, class not ticked, filtered away) copies nothing; a target
@@ -58,41 +50,30 @@ std::optional<StoreFailure> CopyListsAsGroups(FileSystem& fs) {
 
 } // namespace
 
-void GroupScanList(EngineHost& host, const std::string& folder, const std::string& listName,
-                   int classOrder, std::size_t keepSamplesBytes, SampleHash hash) {
-    FileSystem& fs = FileSystemService();
+namespace {
+
+// Groups one sampled list: each file's samples were read once up front; only files with equal
+// sample hashes are compared for real, which gives exactly the groups of comparing every pair
+// in list order. A file whose size is no longer the listed one has changed since and matches
+// nothing.
+void GroupSampledList(EngineHost& host, const ListSamples& list) {
     LineFile& lines = LineFileService();
-    std::vector<std::string> paths;
-    const int handle = StoreFolderHandle(folder);
-    if (handle < 0) return;
-    LineReader reader(fs, handle, listName);
-    if (!ReadAllLines(reader, paths)) return;
+    const std::vector<std::string>& paths = list.paths;
     host.SetStatusText(QStringLiteral("Comparing '") +
                        PathToText(paths.empty() ? std::string_view() : paths.front()) +
                        QLatin1Char('\''));
-
-    // Each file's samples are read once up front; only files with equal sample hashes are then
-    // compared for real, which gives exactly the groups of comparing every pair in list order.
-    // A list whose name is not a size of its class is none the scanner wrote: its files are read
-    // only as far as the class reaches, and every match is confirmed by reading the files again.
-    // A file whose size is no longer the listed one has changed since and matches nothing.
-    std::optional<std::uint64_t> exactSize = ListedSize(listName);
-    if (*exactSize < kSizeClasses[classOrder].smallest ||
-        *exactSize > kSizeClasses[classOrder].largest) {
-        exactSize.reset();
-        keepSamplesBytes = 0;
-    }
-    const SampledList sampled =
-        SampleList(fs, paths, classOrder, exactSize.value_or(kSizeClasses[classOrder].largest),
-                   exactSize.has_value(), keepSamplesBytes, hash);
+    const SampledList& sampled = list.sampled;
     const std::vector<std::size_t>& next = sampled.next;
-    const std::string code(kSizeClasses[classOrder].code);
+    const int order = list.plan.classOrder;
+    const std::string code(kSizeClasses[order].code);
+    std::optional<std::uint64_t> exactSize;
+    if (list.plan.exactSize) exactSize = list.plan.listedSize;
     const auto same = [&](std::size_t i, std::size_t j) {
         if (sampled.IsKept(i) && sampled.IsKept(j))
             return sampled.SamplesOf(i) == sampled.SamplesOf(j);
         return CompareFiles(paths[i], paths[j], code, exactSize);
     };
-    const std::string groupPrefix = JoinPath(GroupFolderPath(classOrder), listName) + "_";
+    const std::string groupPrefix = JoinPath(GroupFolderPath(order), list.name) + "_";
     std::vector<bool> taken(paths.size(), false);
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (!taken[i]) {
@@ -113,20 +94,66 @@ void GroupScanList(EngineHost& host, const std::string& folder, const std::strin
     }
 }
 
+// The paths of a scan list, read on the calling thread; false when it cannot be read.
+bool ReadList(FileSystem& fs, const std::string& folder, const std::string& name,
+              std::vector<std::string>& paths) {
+    const int handle = StoreFolderHandle(folder);
+    if (handle < 0) return false;
+    LineReader reader(fs, handle, name);
+    return ReadAllLines(reader, paths);
+}
+
+// Lists read ahead keep at most about this much memory (paths and kept samples) besides the
+// one being grouped.
+constexpr std::size_t kReadAheadBytes = 24u << 20;
+
+} // namespace
+
+void GroupScanList(EngineHost& host, const std::string& folder, const std::string& listName,
+                   int classOrder, std::size_t keepSamplesBytes, SampleHash hash) {
+    FileSystem& fs = FileSystemService();
+    ListSamples list;
+    list.name = listName;
+    list.plan = PlanSampling(listName, classOrder, keepSamplesBytes, hash);
+    if (!ReadList(fs, folder, listName, list.paths)) return;
+    ReadAhead ahead(fs, 0, 0);
+    ahead.Add(std::move(list));
+    GroupSampledList(host, ahead.Take());
+}
+
 PhaseOutcome RunComparingPhase(EngineHost& host) {
     FileSystem& fs = FileSystemService();
     LineFile& lines = LineFileService();
+    // Every list to group, in order; the zero-byte files are grouped without comparing below.
+    std::vector<std::pair<int, std::string>> order;
     std::vector<std::string> names;
-    for (const int order : kComparedByContent) {
-        const std::string& folder = ScanFolderPaths[order];
-        const int handle = StoreFolderHandle(folder);
+    for (const int classOrder : kComparedByContent) {
+        const int handle = StoreFolderHandle(ScanFolderPaths[classOrder]);
         if (handle < 0 || !fs.ListFileNamesAt(handle, names)) continue;
-        for (const std::string& name : names) {
-            if (host.StopRequested() || host.Closing())
-                return {PhaseVerdict::Stopped, lines.TakeFailure()};
-            if (name == "0") continue; // the zero-byte files: grouped without comparing below
-            GroupScanList(host, folder, name, order);
+        for (std::string& name : names)
+            order.emplace_back(classOrder, std::move(name));
+    }
+
+    // Declared after everything the workers read, so that it stops and joins them first, on
+    // every way out.
+    ReadAhead ahead(fs, ReadAhead::WorkersFor(fs), kReadAheadBytes);
+    std::size_t read = 0; // lists handed to the read-ahead
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        if (host.StopRequested() || host.Closing())
+            return {PhaseVerdict::Stopped, lines.TakeFailure()};
+        for (; read < order.size() && ahead.HasRoom(); ++read) {
+            const auto& [classOrder, name] = order[read];
+            if (name == "0") continue;
+            const std::string& folder = ScanFolderPaths[classOrder];
+            ListSamples list;
+            list.name = name;
+            list.plan = PlanSampling(name, classOrder, kKeepSamplesBytes, HashSamples);
+            list.read = ReadList(fs, folder, name, list.paths);
+            ahead.Add(std::move(list));
         }
+        if (order[k].second == "0") continue;
+        const ListSamples list = ahead.Take();
+        if (list.read) GroupSampledList(host, list);
     }
     std::optional<StoreFailure> failure = lines.TakeFailure();
     std::optional<StoreFailure> copied = CopyListsAsGroups(fs);

@@ -3,6 +3,7 @@
 #include "FileSystem.h"
 #include "SampleBlocks.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -28,7 +29,7 @@ public:
 
 private:
     SampleBlocks blocks_;
-    std::unique_ptr<char[]> buffer_;
+    char* buffer_; // the thread's own
 };
 
 std::uint64_t HashSamples(std::string_view samples);
@@ -66,9 +67,9 @@ struct SampledList {
 
 // `listedSize` is the size all files had when they were listed; samples beyond it are not read,
 // and with `exactSize` a file of another size is no one's match. Up to `keepBudget` bytes of
-// samples are kept.
+// samples are kept. Once `stop` is set, no further file is read and the result is of no use.
 SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, int classOrder,
                        std::uint64_t listedSize, bool exactSize, std::size_t keepBudget,
-                       SampleHash hash = HashSamples);
+                       SampleHash hash = HashSamples, const std::atomic<bool>* stop = nullptr);
 
 } // namespace quilder

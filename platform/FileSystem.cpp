@@ -240,22 +240,13 @@ std::optional<std::uint64_t> FileSystem::FileSize(const std::string& path) {
     return static_cast<std::uint64_t>(st.st_size);
 }
 
-std::optional<FileDetails> FileSystem::LookUpFile(const std::string& path) {
+std::optional<FileFacts> FileSystem::LookUpFile(const std::string& path) {
     // Only absolute paths name a file: a relative one would depend on the working folder.
     if (path.empty() || path.front() != '/') return std::nullopt;
     struct stat st {};
     if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    const std::size_t slash = path.rfind('/');
-    FileDetails d;
-    d.name = path.substr(slash + 1);
-    if (d.name.empty()) return std::nullopt;
-    d.folder = path.substr(0, slash);
-    while (d.folder.size() > 1 && d.folder.back() == '/')
-        d.folder.pop_back();
-    if (d.folder.empty()) d.folder.assign(1, '/');
-    d.size = static_cast<std::uint64_t>(st.st_size);
-    d.modifiedSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
-    return d;
+    return FileFacts{static_cast<std::uint64_t>(st.st_size),
+                     static_cast<std::int64_t>(st.st_mtim.tv_sec)};
 }
 
 bool FileSystem::DeleteFile(const std::string& path) {

@@ -58,9 +58,8 @@ struct EntryStatus {
 // change of device stands for one; a btrfs sub-volume (another device, same mount) is entered.
 bool IsMountPoint(const EntryStatus& entry, std::uint64_t parentDevice);
 
-struct FileDetails {
-    std::string name;
-    std::string folder; // no trailing separator, except for the root folder "/"
+// What a result row needs to know of a file.
+struct FileFacts {
     std::uint64_t size = 0;
     std::int64_t modifiedSeconds = 0; // since the epoch
 };
@@ -103,7 +102,8 @@ public:
     virtual bool IsFile(const std::string& path);
     virtual bool IsFolder(const std::string& path);
     virtual std::optional<std::uint64_t> FileSize(const std::string& path);
-    virtual std::optional<FileDetails> LookUpFile(const std::string& path);
+    // Size and time of a regular file named by an absolute path, without following a link.
+    virtual std::optional<FileFacts> LookUpFile(const std::string& path);
 
     virtual bool DeleteFile(const std::string& path);   // forced: read-only makes no difference
     virtual bool CreateFolder(const std::string& path); // false when it already exists

@@ -1,5 +1,7 @@
 #include "PathText.h"
 
+#include <algorithm>
+
 namespace quilder {
 
 namespace {
@@ -55,6 +57,9 @@ void AppendUtf8(std::string& out, char32_t cp) {
 } // namespace
 
 QString PathToText(std::string_view bytes) {
+    // Most paths are plain ASCII, which converts in one go.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; }))
+        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QString text;
     text.reserve(static_cast<qsizetype>(bytes.size()));
     std::size_t i = 0;

@@ -10,7 +10,9 @@
 #include "WorkStore.h"
 
 #include <QPointer>
+#include <algorithm>
 #include <cerrno>
+#include <unordered_map>
 
 namespace quilder {
 
@@ -19,22 +21,43 @@ namespace {
 constexpr int kAnimationMs = 200;
 constexpr int kLinesPerYield = 50;
 
-// A file named by a line of a result or group file, or nothing. A path holding a NUL would be
-// cut short by the system and name another file, so it names none.
-std::optional<FileDetails> LookUpLine(FileSystem& fs, std::string_view path) {
-    if (path.empty() || path.find('\0') != std::string_view::npos) return std::nullopt;
-    return fs.LookUpFile(std::string(path));
-}
+// Builds the rows of the files that lines name. Files of one folder share one path text: a big
+// tree has far fewer folders than files.
+class RowMaker {
+public:
+    explicit RowMaker(FileSystem& fs) : fs_(fs) {}
 
-ResultRow MakeRow(const FileDetails& file, SizeUnit unit, const QString& key) {
-    ResultRow row;
-    row.text[kNameColumn] = PathToText(file.name);
-    row.text[kPathColumn] = PathToText(file.folder);
-    row.text[kSizeColumn] = SizeText(file.size, unit);
-    row.text[kSortColumn] = key;
-    row.modifiedSeconds = file.modifiedSeconds;
-    return row;
-}
+    // The row of the file a line names, or nothing. A path holding a NUL would be cut short by
+    // the system and name another file, so it names none. `path` may be changed.
+    std::optional<ResultRow> Make(std::string& path, SizeUnit unit, const QString& key) {
+        if (path.empty() || path.find('\0') != std::string::npos) return std::nullopt;
+        const std::size_t slash = path.rfind('/');
+        if (slash == std::string::npos || slash + 1 == path.size()) return std::nullopt;
+        const auto file = fs_.LookUpFile(path);
+        if (!file) return std::nullopt;
+        ResultRow row;
+        row.text[kNameColumn] = PathToText(std::string_view(path).substr(slash + 1));
+        path.resize(slash);
+        while (path.size() > 1 && path.back() == '/')
+            path.pop_back();
+        if (path.empty()) path.assign(1, '/');
+        row.text[kPathColumn] = FolderText(path);
+        row.text[kSortColumn] = key;
+        row.SetFile(file->size, unit, file->modifiedSeconds);
+        return row;
+    }
+
+private:
+    const QString& FolderText(const std::string& folder) {
+        auto found = folders_.find(folder);
+        if (found != folders_.end()) return found->second;
+        if (folders_.size() >= 65536) folders_.clear(); // bounded; rows keep their own share
+        return folders_.emplace(folder, PathToText(folder)).first->second;
+    }
+
+    FileSystem& fs_;
+    std::unordered_map<std::string, QString> folders_;
+};
 
 LoadOutcome Unreadable(int error, const QString& fallback) {
     return {LoadOutcome::Status::Unreadable, error != 0 ? qt_error_string(error) : fallback};
@@ -43,7 +66,8 @@ LoadOutcome Unreadable(int error, const QString& fallback) {
 class Loader {
 public:
     Loader(ResultSet& results, EngineHost& host)
-        : results_(&results), host_(host), pending_(results), fs_(FileSystemService()) {}
+        : results_(&results), host_(host), pending_(results), fs_(FileSystemService()), rows_(fs_) {
+    }
 
     // False when the result set went away during a yield: nothing may be touched then.
     bool Yield(bool flushAll) {
@@ -60,9 +84,18 @@ public:
             std::vector<std::string> names;
             if (folder.IsOpen() && folder.ListFiles(names)) {
                 const SizeUnit unit = kSizeClasses[static_cast<std::size_t>(OrderOfBox(box))].unit;
-                for (const std::string& name : names) {
+                // In key order, the rows of a class go below the rows already there: adding
+                // them costs no merge and no second copy of the list.
+                std::vector<std::pair<QString, std::string>> groups;
+                groups.reserve(names.size());
+                for (std::string& name : names)
+                    groups.emplace_back(SortKey(name), std::move(name));
+                std::sort(groups.begin(), groups.end());
+                for (const auto& [key, name] : groups) {
                     // A group file that could not be read whole stays for the next load.
-                    if (LoadGroupFile(folder, name, box, unit, SortKey(name))) folder.Delete(name);
+                    if (LoadGroupFile(folder, name, box, unit, key)) folder.Delete(name);
+                    // Rows waiting for the class's yield would be a second copy of a big list.
+                    pending_.Flush(false);
                 }
             }
             if (!Yield(true)) return false;
@@ -84,18 +117,22 @@ public:
         std::string line;
         int count = 0;
         while (reader.Next(line)) {
-            const std::string_view text(line);
-            const std::size_t tab = text.find('\t');
+            const std::size_t tab = line.find('\t');
             std::string_view key;
-            if (tab != std::string_view::npos) {
-                key = text.substr(tab + 1);
+            if (tab != std::string::npos) {
+                key = std::string_view(line).substr(tab + 1);
                 key = key.substr(0, key.find('\t'));
             }
-            if (const auto file = LookUpLine(fs_, text.substr(0, tab))) {
-                const int order = ClassOfSize(file->size);
-                pending_.AddPair(BoxOfOrder(order),
-                                 MakeRow(*file, kSizeClasses[static_cast<std::size_t>(order)].unit,
-                                         PathToText(key)));
+            // Lines of one group follow each other: they share their key text.
+            if (key != lastKey_) {
+                lastKey_.assign(key);
+                keyText_ = PathToText(key);
+            }
+            if (tab != std::string::npos) line.resize(tab);
+            if (auto row = rows_.Make(line, SizeUnit::Bytes, keyText_)) {
+                const int order = ClassOfSize(row->size);
+                row->unit = kSizeClasses[static_cast<std::size_t>(order)].unit;
+                pending_.AddPair(BoxOfOrder(order), std::move(*row));
             }
             if (++count % kLinesPerYield == kLinesPerYield - 1 && !Yield(false)) return false;
             errno = 0; // so that a failing read leaves its own reason
@@ -118,11 +155,10 @@ private:
         std::string line;
         std::vector<ResultRow> rows;
         while (reader.Next(line))
-            if (const auto member = LookUpLine(fs_, line))
-                rows.push_back(MakeRow(*member, unit, key));
+            if (auto row = rows_.Make(line, unit, key)) rows.push_back(std::move(*row));
         if (reader.Failed()) return false;
-        for (const ResultRow& row : rows)
-            pending_.AddPair(box, row);
+        for (ResultRow& row : rows)
+            pending_.AddPair(box, std::move(row));
         return true;
     }
 
@@ -130,6 +166,9 @@ private:
     EngineHost& host_;
     PendingRows pending_;
     FileSystem& fs_;
+    RowMaker rows_;
+    std::string lastKey_;
+    QString keyText_;
     LoadOutcome outcome_;
 };
 

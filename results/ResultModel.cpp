@@ -17,7 +17,7 @@ ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int ResultModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;
-    const std::size_t count = merged_ ? merged_->size() + rows_.size() - consumed_ : rows_.size();
+    const std::size_t count = merged_ ? merged_->size() + rows_.size() : rows_.size();
     return static_cast<int>(count);
 }
 
@@ -28,7 +28,7 @@ int ResultModel::columnCount(const QModelIndex& parent) const {
 const ResultRow& ResultModel::RowAt(std::size_t row) const {
     if (!merged_) return rows_[row];
     if (row < merged_->size()) return (*merged_)[row];
-    return rows_[row - merged_->size() + consumed_];
+    return rows_[row - merged_->size()];
 }
 
 ResultRow& ResultModel::RowAt(std::size_t row) {
@@ -47,7 +47,7 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
         if (column == kNameColumn) return row.checked ? Qt::Checked : Qt::Unchecked;
         return {};
     case Qt::ForegroundRole:
-        if (column < kShadedColumnCount && row.fore.isValid()) return QBrush(row.fore);
+        if (column < kShadedColumnCount && row.fore != 0) return QBrush(QColor::fromRgba(row.fore));
         return {};
     case Qt::TextAlignmentRole:
         return static_cast<int>(kResultColumns[static_cast<std::size_t>(column)].alignment |
@@ -112,11 +112,8 @@ void ResultModel::InsertSorted(std::vector<ResultRow> rows) {
     if (WouldAppend(rows.front().SortKey())) {
         const int first = rowCount();
         beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
-        if (rows_.empty())
-            rows_ = std::move(rows);
-        else
-            rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()),
-                         std::make_move_iterator(rows.end()));
+        rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()),
+                     std::make_move_iterator(rows.end()));
         endInsertRows();
         return;
     }
@@ -126,19 +123,21 @@ void ResultModel::InsertSorted(std::vector<ResultRow> rows) {
 void ResultModel::MergeSorted(std::vector<ResultRow>& rows) {
     // One pass: old rows move into `merged` up to the next run of new rows, and each run is
     // reported as one insertion, so the view sees every step and keeps its selection and
-    // scroll position.
-    std::vector<ResultRow> merged;
-    merged.reserve(rows_.size() + rows.size());
+    // scroll position. Old rows leave rows_ as they move, so the list is never held twice.
+    std::deque<ResultRow> merged;
     merged_ = &merged;
-    consumed_ = 0;
+    const auto takeOld = [&] {
+        merged.push_back(std::move(rows_.front()));
+        rows_.pop_front();
+    };
     std::size_t next = 0;
     while (next < rows.size()) {
         const QString& key = rows[next].SortKey();
-        while (consumed_ < rows_.size() && !(key < rows_[consumed_].SortKey()))
-            merged.push_back(std::move(rows_[consumed_++]));
+        while (!rows_.empty() && !(key < rows_.front().SortKey()))
+            takeOld();
         std::size_t end = next + 1;
-        if (consumed_ < rows_.size()) {
-            const QString& bound = rows_[consumed_].SortKey();
+        if (!rows_.empty()) {
+            const QString& bound = rows_.front().SortKey();
             while (end < rows.size() && rows[end].SortKey() < bound)
                 ++end;
         } else {
@@ -150,16 +149,15 @@ void ResultModel::MergeSorted(std::vector<ResultRow>& rows) {
             merged.push_back(std::move(rows[next]));
         endInsertRows();
     }
-    for (; consumed_ < rows_.size(); ++consumed_)
-        merged.push_back(std::move(rows_[consumed_]));
+    while (!rows_.empty())
+        takeOld();
     rows_ = std::move(merged);
     merged_ = nullptr;
-    consumed_ = 0;
 }
 
 void ResultModel::Clear() {
     beginResetModel();
-    rows_.clear();
+    rows_ = {}; // clear() would keep the block map of a big list
     endResetModel();
     ++clearCount_;
 }

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 namespace quilder {
@@ -40,7 +41,7 @@ public:
 
     // Colours are set quietly row by row; RedrawColours then repaints the list once.
     void SetForeColour(int row, const QColor& colour) {
-        rows_[static_cast<std::size_t>(row)].fore = colour;
+        rows_[static_cast<std::size_t>(row)].fore = colour.isValid() ? colour.rgba() : 0;
     }
     void RedrawColours();
 
@@ -55,11 +56,12 @@ private:
     ResultRow& RowAt(std::size_t row);
     void MergeSorted(std::vector<ResultRow>& rows);
 
-    std::vector<ResultRow> rows_;
-    // While a merge reports its insertions, the list reads as merged_ followed by the rows of
-    // rows_ from consumed_ on.
-    std::vector<ResultRow>* merged_ = nullptr;
-    std::size_t consumed_ = 0;
+    // In blocks, not one array: a list of a million rows grows and merges without a second
+    // copy of itself, which would double the peak memory of a load.
+    std::deque<ResultRow> rows_;
+    // While a merge reports its insertions, the list reads as merged_ followed by rows_, whose
+    // front rows move into merged_ one by one.
+    std::deque<ResultRow>* merged_ = nullptr;
     QString tag_;
     std::uint64_t clearCount_ = 0;
 };

@@ -1,18 +1,26 @@
 #include "ResultRow.h"
 
 #include "FileSystem.h"
+#include "SizeText.h"
 #include "TypeDescription.h"
 
 namespace quilder {
 
+static_assert(sizeof(ResultRow) <= 96, "a big tree loads millions of rows: keep them small");
+
 QString ResultRow::Text(int column) const {
-    // Both texts come from caches that return the same shared string for the same fact, so
-    // twin rows and files of one type or time share theirs.
-    if (column == kTypeColumn)
-        return modifiedSeconds ? TypeDescriptionOf(text[kNameColumn]) : QString();
-    if (column == kModifiedColumn)
-        return modifiedSeconds ? ModifiedDateText(*modifiedSeconds) : QString();
-    return text[static_cast<std::size_t>(column)];
+    // The type and date come from caches that return the same shared string for the same
+    // fact, so twin rows and files of one type or time share theirs.
+    switch (column) {
+    case kSizeColumn:
+        return hasFile ? SizeText(size, unit) : QString();
+    case kTypeColumn:
+        return hasFile ? TypeDescriptionOf(text[kNameColumn]) : QString();
+    case kModifiedColumn:
+        return hasFile ? ModifiedDateText(modifiedSeconds) : QString();
+    default:
+        return text[static_cast<std::size_t>(column)];
+    }
 }
 
 } // namespace quilder

@@ -49,6 +49,7 @@ class GroupingEquivalence : public test::StoreFixture {};
 
 TEST_F(GroupingEquivalence, RandomListsGroupAsComparingEveryPair) {
     std::mt19937 random(20240601);
+    std::map<std::pair<int, std::string>, V> lists;
     const std::uint64_t sizes[][2] = {
         {1, 1023}, {1024, 10239}, {10240, 102399}, {102400, 400000}, {1048576, 1100000}};
     for (int trial = 0; trial < 45; ++trial) {
@@ -84,6 +85,7 @@ TEST_F(GroupingEquivalence, RandomListsGroupAsComparingEveryPair) {
             paths.push_back(tree.File(std::to_string(trial) + "/f" + std::to_string(m), bytes));
         }
         WriteList(order, listName, paths);
+        lists[{order, listName}] = paths;
         const auto expected = PlainGroups(paths, listName, order);
         // All samples kept, some, or none: matches are confirmed from memory or by reading again.
         for (const SampleHash hash : {&HashSamples, &SameHash}) {
@@ -94,6 +96,32 @@ TEST_F(GroupingEquivalence, RandomListsGroupAsComparingEveryPair) {
             }
         }
     }
+    // All lists in one phase: their files are sampled ahead on worker threads, yet the lists
+    // are grouped in listing order, Large first, each as if it were compared alone.
+    std::map<std::string, V> expected[5];
+    QStringList statusTexts;
+    for (int order = 4; order >= 0; --order) {
+        V names;
+        FileSystemService().ListFileNames(ScanFolderPaths[order], names);
+        for (const std::string& name : names) {
+            const V& paths = lists[{order, name}];
+            statusTexts << "Comparing '" + QString::fromStdString(paths.front()) + "'";
+            expected[order].merge(PlainGroups(paths, name, order));
+        }
+    }
+    // A stop while the workers read ahead ends the phase after the first list, dropping the rest.
+    host.statusTexts.clear();
+    host.onYield = [&](int) { host.stop = true; };
+    EXPECT_EQ(RunComparingPhase(host).verdict, PhaseVerdict::Stopped);
+    EXPECT_EQ(host.statusTexts, statusTexts.mid(0, 1));
+    host.stop = false;
+    host.onYield = nullptr;
+    host.statusTexts.clear();
+    ResetCompareStore();
+    EXPECT_EQ(RunComparingPhase(host).verdict, PhaseVerdict::Completed);
+    EXPECT_EQ(host.statusTexts, statusTexts);
+    for (int order = 0; order < 5; ++order)
+        EXPECT_EQ(Groups(order), expected[order]) << order;
 }
 
 } // namespace

@@ -76,10 +76,12 @@ TEST_F(ShownTextsTest, TypeAndDateAreTheDatabasesCommentAndTheFilesTimeInBothTwi
     }
     EXPECT_NE(Shown(all, 0, kTypeColumn), Shown(all, 1, kTypeColumn));
     EXPECT_EQ(Shown(all, 1, kModifiedColumn), ModifiedDateText(noon).toStdString());
-    // A row of no file has neither.
+    // A row of no file has no size, type or date.
     ResultModel bare;
     bare.InsertSorted({Row("x.txt", "k")});
-    EXPECT_EQ(Shown(bare, 0, kTypeColumn) + Shown(bare, 0, kModifiedColumn), "");
+    EXPECT_EQ(Shown(bare, 0, kSizeColumn) + Shown(bare, 0, kTypeColumn) +
+                  Shown(bare, 0, kModifiedColumn),
+              "");
 }
 
 } // namespace

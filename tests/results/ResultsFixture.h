@@ -28,7 +28,7 @@ inline void Fill(ResultModel& list, const std::string& keys) {
 inline Texts Column(const ResultModel& list, int column) {
     Texts texts;
     for (int i = 0; i < list.RowCount(); ++i)
-        texts.push_back(list.Row(i).text[static_cast<std::size_t>(column)].toStdString());
+        texts.push_back(list.Row(i).Text(column).toStdString());
     return texts;
 }
 

@@ -1,0 +1,141 @@
+#include "ReadAhead.h"
+
+#include "SizeClass.h"
+
+#include <algorithm>
+#include <charconv>
+#include <typeinfo>
+
+namespace quilder {
+
+namespace {
+
+// A scan list is named by the size of its files.
+std::uint64_t ListedSize(const std::string& listName) {
+    std::uint64_t size = 0;
+    const char* end = listName.data() + listName.size();
+    const auto [stop, error] = std::from_chars(listName.data(), end, size);
+    return error == std::errc() && stop == end ? size : UINT64_MAX;
+}
+
+// What a list waiting in the queue may come to hold: its paths and the samples it keeps.
+std::size_t BytesOf(const ListSamples& list) {
+    std::size_t bytes = 0;
+    for (const std::string& path : list.paths)
+        bytes += path.size() + sizeof(std::string) + 3 * sizeof(std::size_t);
+    const std::size_t samples = list.paths.size() * MostSamplesPerFile(list.plan.classOrder);
+    return bytes + std::min(list.plan.keepBudget, samples);
+}
+
+// Files per batch handed to a worker.
+constexpr std::size_t kBatchFiles = 64;
+
+} // namespace
+
+SamplingPlan PlanSampling(const std::string& listName, int classOrder, std::size_t keepBudget,
+                          SampleHash hash) {
+    const SizeClass& c = kSizeClasses[classOrder];
+    const std::uint64_t size = ListedSize(listName);
+    if (size < c.smallest || size > c.largest) return {classOrder, c.largest, false, 0, hash};
+    return {classOrder, size, true, keepBudget, hash};
+}
+
+unsigned ReadAhead::WorkersFor(const FileSystem& fs) {
+    // The platform's own service reads with plain positioned system calls and keeps no state
+    // between them; a replaced one (a test's seam) may record or fail calls in shared members.
+    if (typeid(fs) != typeid(FileSystem)) return 0;
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+ReadAhead::ReadAhead(FileSystem& fs, unsigned workers, std::size_t budget)
+    : fs_(fs), budget_(budget) {
+    workers_.reserve(workers);
+    for (unsigned k = 0; k < workers; ++k)
+        workers_.emplace_back([this] { Work(); });
+}
+
+ReadAhead::~ReadAhead() {
+    {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& worker : workers_)
+        worker.join();
+}
+
+bool ReadAhead::HasRoom() const {
+    // Without workers nothing is read ahead: one list at a time, as it is grouped.
+    if (workers_.empty()) return queue_.empty() && !open_;
+    return queue_.size() < 2 * workers_.size() && queuedBytes_ < budget_;
+}
+
+void ReadAhead::Add(ListSamples list) {
+    if (!open_) open_ = std::make_unique<Slot>();
+    const std::size_t bytes = BytesOf(list);
+    open_->files += list.paths.size();
+    open_->bytes += bytes;
+    queuedBytes_ += bytes;
+    open_->lists.push_back(std::move(list));
+    if (open_->files >= kBatchFiles || open_->bytes >= budget_ / 4) Submit();
+}
+
+void ReadAhead::Submit() {
+    {
+        const std::lock_guard lock(mutex_);
+        queue_.push_back(std::move(open_));
+    }
+    changed_.notify_one();
+}
+
+ListSamples ReadAhead::Take() {
+    if (queue_.empty()) Submit();
+    Slot& front = *queue_.front();
+    if (workers_.empty()) {
+        if (front.state == Slot::State::Waiting) Sample(front);
+        front.state = Slot::State::Done;
+    } else {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return front.state == Slot::State::Done; });
+    }
+    ListSamples list = std::move(front.lists[front.taken++]);
+    queuedBytes_ -= BytesOf(list);
+    if (front.taken == front.lists.size()) {
+        const std::lock_guard lock(mutex_);
+        queue_.pop_front();
+    }
+    return list;
+}
+
+void ReadAhead::Work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        Slot* next = nullptr;
+        changed_.wait(lock, [&] {
+            const auto waiting = std::find_if(queue_.begin(), queue_.end(), [](const auto& slot) {
+                return slot->state == Slot::State::Waiting;
+            });
+            if (waiting != queue_.end()) next = waiting->get();
+            return stop_ || next != nullptr;
+        });
+        if (stop_) return;
+        // The slot stays in the queue while it is sampled: only Take removes it, once Done.
+        next->state = Slot::State::Sampling;
+        lock.unlock();
+        Sample(*next);
+        lock.lock();
+        next->state = Slot::State::Done;
+        changed_.notify_all();
+    }
+}
+
+void ReadAhead::Sample(Slot& slot) const {
+    for (ListSamples& list : slot.lists) {
+        if (stop_) return;
+        const SamplingPlan& plan = list.plan;
+        list.sampled = SampleList(fs_, list.paths, plan.classOrder, plan.listedSize, plan.exactSize,
+                                  plan.keepBudget, plan.hash, &stop_);
+    }
+}
+
+} // namespace quilder

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "Fingerprint.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace quilder {
+
+// How the files of one scan list are sampled (see SampleList).
+struct SamplingPlan {
+    int classOrder = 0;
+    std::uint64_t listedSize = 0;
+    bool exactSize = false;
+    std::size_t keepBudget = 0;
+    SampleHash hash = HashSamples;
+};
+
+// The sampling plan of a list of a class compared by content: a list whose name is not a size
+// of its class is none the scanner wrote, so its files are read only as far as the class
+// reaches and nothing is kept (every match is confirmed by reading the files again).
+SamplingPlan PlanSampling(const std::string& listName, int classOrder, std::size_t keepBudget,
+                          SampleHash hash);
+
+// One scan list on its way through the read-ahead: its paths (read by the calling thread) and,
+// once sampled, what the grouping needs.
+struct ListSamples {
+    std::string name;
+    SamplingPlan plan;
+    std::vector<std::string> paths;
+    bool read = true; // false: the list could not be read, and groups nothing
+    SampledList sampled;
+};
+
+// Samples the next scan lists on worker threads while the calling thread groups the current
+// one. Workers only read the listed files through the file-system service; lists come back in
+// the order they were added. Most lists hold two or three files, so lists are handed to the
+// workers in batches: waking a thread per list would cost more than reading it. With no
+// workers, Take samples on the calling thread. Destroying it drops whatever was read ahead and
+// joins every worker.
+class ReadAhead {
+public:
+    // `budget` bounds the bytes of lists added but not yet taken (one list is always let in).
+    ReadAhead(FileSystem& fs, unsigned workers, std::size_t budget);
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    bool HasRoom() const;
+    void Add(ListSamples list);
+    // The earliest list added and not yet taken, sampled; waits for it when need be.
+    ListSamples Take();
+
+    // One worker per core, or none where the file-system service may not be thread-safe.
+    static unsigned WorkersFor(const FileSystem& fs);
+
+private:
+    struct Slot {
+        std::vector<ListSamples> lists;
+        std::size_t taken = 0; // lists handed out by Take
+        std::size_t files = 0;
+        std::size_t bytes = 0;
+        enum class State { Waiting, Sampling, Done } state = State::Waiting;
+    };
+    void Work();
+    void Sample(Slot& slot) const;
+    void Submit();
+
+    FileSystem& fs_;
+    const std::size_t budget_;
+    std::size_t queuedBytes_ = 0; // of the slots in queue_; calling thread only
+    std::unique_ptr<Slot> open_;  // the batch being filled; calling thread only
+    std::deque<std::unique_ptr<Slot>> queue_;
+    mutable std::mutex mutex_; // guards the slots' states and what Work does with them
+    std::condition_variable changed_;
+    std::atomic<bool> stop_{false};
+    std::vector<std::thread> workers_;
+};
+
+} // namespace quilder
