@@ -7,10 +7,13 @@
 #include "LineReader.h"
 #include "PathText.h"
 #include "ReadAhead.h"
+#include "ScanLists.h"
 #include "SizeClass.h"
 #include "WorkStore.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <vector>
 
 namespace quilder {
@@ -103,6 +106,23 @@ bool ReadList(FileSystem& fs, const std::string& folder, const std::string& name
     return ReadAllLines(reader, paths);
 }
 
+// A list this job's scan still holds in memory is taken from there instead of read back.
+bool ReadScanList(FileSystem& fs, int classOrder, const std::string& name, std::uint64_t size,
+                  std::vector<std::string>& paths) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, size).ptr;
+    std::string held;
+    if (name != std::string_view(digits, static_cast<std::size_t>(end - digits)) ||
+        !ScanListsService().TakeHeld(classOrder, size, held))
+        return ReadList(fs, ScanFolderPaths[classOrder], name, paths);
+    paths.clear();
+    for (std::size_t from = 0, end = 0; from < held.size(); from = end + 2) {
+        end = std::min(held.find("\r\n", from), held.size());
+        paths.emplace_back(held, from, end - from);
+    }
+    return true;
+}
+
 // Lists read ahead keep at most about this much memory (paths and kept samples) besides the
 // one being grouped.
 constexpr std::size_t kReadAheadBytes = 24u << 20;
@@ -144,11 +164,10 @@ PhaseOutcome RunComparingPhase(EngineHost& host) {
         for (; read < order.size() && ahead.HasRoom(); ++read) {
             const auto& [classOrder, name] = order[read];
             if (name == "0") continue;
-            const std::string& folder = ScanFolderPaths[classOrder];
             ListSamples list;
             list.name = name;
             list.plan = PlanSampling(name, classOrder, kKeepSamplesBytes, HashSamples);
-            list.read = ReadList(fs, folder, name, list.paths);
+            list.read = ReadScanList(fs, classOrder, name, list.plan.listedSize, list.paths);
             ahead.Add(std::move(list));
         }
         if (order[k].second == "0") continue;
