@@ -421,12 +421,21 @@ int FileSystem::MoveEntryAt(int folder, const std::string& from, const std::stri
 }
 
 int FileSystem::AppendAt(int folder, const std::string& name, std::string_view data) {
-    const int fd =
-        openat(folder, name.c_str(),
-               O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-    if (fd < 0) return errno;
+    // Most list and group files are written once, new: made exclusively, a file is known to be
+    // regular and empty without asking. Neither way follows a link.
+    constexpr int kFlags = O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     struct stat st {};
-    const bool known = fstat(fd, &st) == 0;
+    bool known = true;
+    int fd = openat(folder, name.c_str(), kFlags | O_EXCL, 0644);
+    if (fd < 0 && errno == EEXIST) {
+        fd = openat(folder, name.c_str(), kFlags, 0644);
+        if (fd < 0) return errno;
+        known = fstat(fd, &st) == 0;
+    } else if (fd < 0) {
+        return errno;
+    } else {
+        st.st_mode = S_IFREG;
+    }
     int error = known ? 0 : errno;
     if (known && !S_ISREG(st.st_mode)) error = EINVAL;
     if (error == 0 && !WriteAll(fd, data.data(), data.size())) {
