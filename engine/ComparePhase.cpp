@@ -11,9 +11,7 @@
 #include "SizeClass.h"
 #include "WorkStore.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <vector>
 
 namespace quilder {
@@ -107,20 +105,10 @@ bool ReadList(FileSystem& fs, const std::string& folder, const std::string& name
 }
 
 // A list this job's scan still holds in memory is taken from there instead of read back.
-bool ReadScanList(FileSystem& fs, int classOrder, const std::string& name, std::uint64_t size,
+bool ReadScanList(FileSystem& fs, int classOrder, const std::string& name,
                   std::vector<std::string>& paths) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, size).ptr;
-    std::string held;
-    if (name != std::string_view(digits, static_cast<std::size_t>(end - digits)) ||
-        !ScanListsService().TakeHeld(classOrder, size, held))
-        return ReadList(fs, ScanFolderPaths[classOrder], name, paths);
-    paths.clear();
-    for (std::size_t from = 0, end = 0; from < held.size(); from = end + 2) {
-        end = std::min(held.find("\r\n", from), held.size());
-        paths.emplace_back(held, from, end - from);
-    }
-    return true;
+    return ScanListsService().TakeHeld(classOrder, name, paths) ||
+           ReadList(fs, ScanFolderPaths[classOrder], name, paths);
 }
 
 // Lists read ahead keep at most about this much memory (paths and kept samples) besides the
@@ -167,7 +155,7 @@ PhaseOutcome RunComparingPhase(EngineHost& host) {
             ListSamples list;
             list.name = name;
             list.plan = PlanSampling(name, classOrder, kKeepSamplesBytes, HashSamples);
-            list.read = ReadScanList(fs, classOrder, name, list.plan.listedSize, list.paths);
+            list.read = ReadScanList(fs, classOrder, name, list.paths);
             ahead.Add(std::move(list));
         }
         if (order[k].second == "0") continue;

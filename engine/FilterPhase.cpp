@@ -6,7 +6,6 @@
 #include "SizeClass.h"
 #include "WorkStore.h"
 
-#include <charconv>
 #include <string>
 #include <vector>
 
@@ -21,14 +20,9 @@ constexpr std::size_t kListsPerYield = 128;
 // by someone else) is counted. One that cannot be counted goes too: it could not be compared.
 bool HasOneLineAtMost(LineFile& lines, const ScanLists& lists, int order, const std::string& folder,
                       const std::string& name) {
-    std::uint64_t size = 0;
-    const char* end = name.data() + name.size();
-    const auto [stop, error] = std::from_chars(name.data(), end, size);
-    if (error == std::errc() && stop == end && name.size() > 0 && (name[0] != '0' || name == "0")) {
-        if (const auto known = lists.Lines(order, size)) {
-            if (known->lines >= 2) return false;
-            if (known->exact) return true;
-        }
+    if (const auto known = lists.Lines(order, name)) {
+        if (known->lines >= 2) return false;
+        if (known->exact) return true;
     }
     return lines.CountLines(JoinPath(folder, name)) < 2;
 }

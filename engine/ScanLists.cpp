@@ -4,6 +4,7 @@
 #include "Service.h"
 #include "WorkStore.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <utility>
@@ -64,8 +65,18 @@ void ScanLists::WriteAllFrom(int order) {
             Write(order, size, list);
 }
 
-std::optional<ScanLists::Known> ScanLists::Lines(int order, std::uint64_t size) const {
-    const auto it = classes_[order].find(size);
+std::optional<std::uint64_t> ScanLists::SizeOfName(std::string_view name) {
+    std::uint64_t size = 0;
+    const char* end = name.data() + name.size();
+    const auto [stop, error] = std::from_chars(name.data(), end, size);
+    if (error != std::errc() || stop != end || name.empty() || (name[0] == '0' && name != "0"))
+        return std::nullopt;
+    return size;
+}
+
+std::optional<ScanLists::Known> ScanLists::Lines(int order, std::string_view name) const {
+    const std::optional<std::uint64_t> size = SizeOfName(name);
+    const auto it = size ? classes_[order].find(*size) : classes_[order].end();
     if (it == classes_[order].end()) return std::nullopt;
     return Known{it->second.lines, !forgotten_[order]};
 }
@@ -84,11 +95,17 @@ void ScanLists::DropClass(int order, bool keepHeld) {
     forgotten_[order] = false;
 }
 
-bool ScanLists::TakeHeld(int order, std::uint64_t size, std::string& lines) {
-    const auto it = classes_[order].find(size);
+bool ScanLists::TakeHeld(int order, std::string_view name, std::vector<std::string>& paths) {
+    const std::optional<std::uint64_t> size = SizeOfName(name);
+    const auto it = size ? classes_[order].find(*size) : classes_[order].end();
     if (it == classes_[order].end() || !it->second.held) return false;
-    lines = std::move(it->second.pending);
-    bytes_ -= lines.size() + kBytesPerList;
+    const std::string& held = it->second.pending;
+    paths.clear();
+    for (std::size_t from = 0, end = 0; from < held.size(); from = end + 2) {
+        end = std::min(held.find("\r\n", from), held.size());
+        paths.emplace_back(held, from, end - from);
+    }
+    bytes_ -= held.size() + kBytesPerList;
     classes_[order].erase(it);
     return true;
 }

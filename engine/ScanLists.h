@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace quilder {
 
@@ -34,20 +35,21 @@ public:
     // Writes every list of the classes from `order` on, single lines too: what a stop leaves.
     void WriteAllFrom(int order);
 
-    // What this job knows of a list file: at least this many lines, or an exact count of 1 when
-    // the list was only ever written by this job; nullopt when the job knows nothing of it.
+    // What this job knows of a list file, by its name: at least this many lines, or an exact
+    // count of 1 when the list was only ever written by this job; nullopt when the job knows
+    // nothing of it (a name the scanner would not give, too).
     struct Known {
         std::uint64_t lines;
         bool exact;
     };
-    std::optional<Known> Lines(int order, std::uint64_t size) const;
+    std::optional<Known> Lines(int order, std::string_view name) const;
 
     // The class has been filtered: its lists of one line are dropped unwritten, and with
     // `keepHeld` false the kept copies of its lists too.
     void DropClass(int order, bool keepHeld = false);
-    // Moves out the lines of a list as written whole by WriteShared (each ended by CR LF); false
-    // when they are not held.
-    bool TakeHeld(int order, std::uint64_t size, std::string& lines);
+    // The paths of a list as written whole by WriteShared, taken out of memory; false when they
+    // are not held.
+    bool TakeHeld(int order, std::string_view name, std::vector<std::string>& paths);
     // A fresh, empty store: nothing pending, nothing known.
     void Clear();
 
@@ -63,6 +65,9 @@ private:
     using Class = std::unordered_map<std::uint64_t, List>;
 
     void Write(int order, std::uint64_t size, List& list, bool keep = false);
+    // The size a list name stands for, when it is a name the scanner gives (the size in
+    // decimal, without leading zeros).
+    static std::optional<std::uint64_t> SizeOfName(std::string_view name);
     void Spill();
 
     static constexpr std::size_t kBytesPerList = 96;
