@@ -7,9 +7,21 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <thread>
+#include <typeinfo>
 #include <utility>
 
 namespace quilder {
+
+namespace {
+
+// The handle of a class folder of the scan lists, or the error that opening it gave, negated.
+int FolderOrError(int order) {
+    const int handle = StoreFolderHandle(ScanFolderPaths[order]);
+    return handle >= 0 ? handle : -(errno != 0 ? errno : EIO);
+}
+
+} // namespace
 
 ScanLists::~ScanLists() {
     WriteAllFrom(0);
@@ -26,19 +38,34 @@ void ScanLists::Add(int order, std::uint64_t size, std::string_view path) {
 }
 
 void ScanLists::Write(int order, std::uint64_t size, List& list, bool keep) {
-    if (list.pending.empty() || list.held) return;
+    Note(WriteTo(FolderOrError(order), FileSystemService(), order, size, list, keep));
+}
+
+void ScanLists::Note(const Written& done) {
+    bytes_ -= done.freed;
+    if (done.error != 0 && !failure_)
+        failure_ = StoreFailureOf(JoinPath(ScanFolderPaths[done.order], done.name), done.error);
+}
+
+ScanLists::Written ScanLists::WriteTo(int folder, FileSystem& fs, int order, std::uint64_t size,
+                                      List& list, bool keep) {
+    Written done;
+    if (list.pending.empty() || list.held) return done;
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, size).ptr;
     const std::string name(digits, end);
-    const int handle = StoreFolderHandle(ScanFolderPaths[order]);
-    const int error = handle < 0 ? errno : FileSystemService().AppendAt(handle, name, list.pending);
-    if (error != 0 && !failure_)
-        failure_ = StoreFailureOf(JoinPath(ScanFolderPaths[order], name), error);
+    const int error = folder < 0 ? -folder : fs.AppendAt(folder, name, list.pending);
+    if (error != 0) {
+        done.error = error;
+        done.order = order;
+        done.name = name;
+    }
     list.held = keep && error == 0 && !list.written;
     list.written = true;
-    if (list.held) return;
-    bytes_ -= list.pending.size();
+    if (list.held) return done;
+    done.freed = list.pending.size();
     std::string().swap(list.pending);
+    return done;
 }
 
 // Everything goes to disk. The tables go too when they alone would keep memory above the
@@ -54,9 +81,55 @@ void ScanLists::Spill() {
 }
 
 void ScanLists::WriteShared() {
-    for (int order = 0; order < kClassCount; ++order)
-        for (auto& [size, list] : classes_[order])
-            if (list.lines >= 2 || forgotten_[order]) Write(order, size, list, !forgotten_[order]);
+    // Making a file locks its folder, so two threads each take whole class folders: the
+    // largest to the calling thread, the others to a helper, in about equal counts of files.
+    FileSystem& fs = FileSystemService();
+    std::array<int, kClassCount> handles{};
+    std::array<bool, kClassCount> helped{};
+    std::size_t mine = 0;
+    std::size_t theirs = 0;
+    std::array<std::size_t, kClassCount> files{};
+    std::array<int, kClassCount> byFiles{};
+    for (int order = 0; order < kClassCount; ++order) {
+        byFiles[order] = order;
+        handles[order] = FolderOrError(order);
+        for (const auto& entry : classes_[order])
+            files[order] += entry.second.lines >= 2 || forgotten_[order] ? 1 : 0;
+    }
+    std::sort(byFiles.begin(), byFiles.end(), [&](int a, int b) { return files[a] > files[b]; });
+    for (const int order : byFiles) {
+        std::size_t& side = mine <= theirs ? mine : theirs;
+        helped[order] = &side == &theirs;
+        side += files[order];
+    }
+    const auto writeClasses = [&](bool byHelper) {
+        Written all;
+        for (int order = 0; order < kClassCount; ++order) {
+            if (helped[order] != byHelper) continue;
+            for (auto& [size, list] : classes_[order]) {
+                if (list.lines < 2 && !forgotten_[order]) continue;
+                Written one = WriteTo(handles[order], fs, order, size, list, !forgotten_[order]);
+                all.freed += one.freed;
+                if (one.error != 0 && all.error == 0) {
+                    one.freed = all.freed;
+                    all = std::move(one);
+                }
+            }
+        }
+        return all;
+    };
+    // A replaced file-system service (a test's seam) may keep state that is not thread-safe.
+    const bool threaded = typeid(fs) == typeid(FileSystem) && theirs > 0;
+    Written helper;
+    std::thread thread;
+    if (threaded) thread = std::thread([&] { helper = writeClasses(true); });
+    Written own = writeClasses(false);
+    if (threaded)
+        thread.join();
+    else if (theirs > 0)
+        helper = writeClasses(true);
+    Note(own);
+    Note(helper);
 }
 
 void ScanLists::WriteAllFrom(int order) {

@@ -13,6 +13,8 @@
 
 namespace quilder {
 
+class FileSystem;
+
 // The scan lists of one job, by class and size, kept in memory until the store must hold them.
 // Most sizes of a tree are seen once, and filtering would delete their list at once: such a list
 // never reaches the disk unless a stop or the memory bound asks for it. Lists are written through
@@ -65,6 +67,18 @@ private:
     using Class = std::unordered_map<std::uint64_t, List>;
 
     void Write(int order, std::uint64_t size, List& list, bool keep = false);
+    // What writing lists gave back: bytes no longer pending, and the first failure. WriteTo
+    // touches only the list, so that lists of different classes can be written on different
+    // threads. A negative `folder` is the error that opening the folder gave.
+    struct Written {
+        std::size_t freed = 0;
+        int error = 0;
+        int order = 0;
+        std::string name;
+    };
+    void Note(const Written& done);
+    static Written WriteTo(int folder, FileSystem& fs, int order, std::uint64_t size, List& list,
+                           bool keep);
     // The size a list name stands for, when it is a name the scanner gives (the size in
     // decimal, without leading zeros).
     static std::optional<std::uint64_t> SizeOfName(std::string_view name);

@@ -102,6 +102,18 @@ TEST_F(Scanner, StopTakesEffectAfterTheCurrentNodeARefillIsHarmlessAWriteFailure
     const PhaseOutcome outcome = [&] { return test::FileSizeLimit(0), Scan(); }();
     ASSERT_TRUE(outcome.verdict == PhaseVerdict::Completed && outcome.failure);
     EXPECT_EQ(outcome.failure->path, List(0, 10));
+
+    // Lists of different classes are written side by side: a failure in either is reported,
+    // and the other class's lists are written all the same.
+    ResetScanStore();
+    const std::string b = tree.FileOfSize("one/b", 10), e = tree.FileOfSize("one/e", 11);
+    const std::string f = tree.FileOfSize("one/f", 11);
+    const std::string g = tree.FileOfSize("one/g", 2048), h = tree.FileOfSize("one/h", 2048);
+    ASSERT_EQ(rmdir(ScanFolderPaths[1].c_str()), 0);
+    const PhaseOutcome partly = Scan();
+    ASSERT_TRUE(partly.failure);
+    EXPECT_EQ(partly.failure->path, List(1, 2048));
+    EXPECT_EQ(AllListed(), (V{a, b, e, f, c}));
 }
 
 // A size seen once reaches the store only when a stop leaves its list there, or when memory ran
