@@ -4,8 +4,11 @@
 #include "ScanLists.h"
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <thread>
+#include <typeinfo>
 #include <unistd.h>
 
 namespace quilder {
@@ -176,7 +179,65 @@ StoreFolder::StoreFolder(FileSystem& fs, const std::string& relative) : fs_(fs) 
     }
 }
 
+// One thread working off a queue of names. Used only with the platform's own service: a
+// replaced one (a test's seam) may keep state that is not thread-safe.
+class StoreFolder::Deleter {
+public:
+    Deleter(FileSystem& fs, int folder) : thread_([this, &fs, folder] { Work(fs, folder); }) {}
+    ~Deleter() {
+        {
+            const std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+    void Add(std::string name) {
+        {
+            const std::lock_guard lock(mutex_);
+            names_.push_back(std::move(name));
+        }
+        wake_.notify_one();
+    }
+
+private:
+    void Work(FileSystem& fs, int folder) {
+        std::vector<std::string> batch;
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return done_ || !names_.empty(); });
+            if (names_.empty()) return; // done, and nothing left
+            batch.swap(names_);
+            lock.unlock();
+            for (const std::string& name : batch)
+                fs.DeleteFileAt(folder, name);
+            batch.clear();
+            lock.lock();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::vector<std::string> names_;
+    bool done_ = false;
+    std::thread thread_; // last: it starts once everything it uses exists
+};
+
+void StoreFolder::DeleteLater(std::string name) {
+    if (typeid(fs_) != typeid(FileSystem) || fd_ < 0) {
+        Delete(name);
+        return;
+    }
+    if (!deleter_) deleter_ = std::make_unique<Deleter>(fs_, fd_);
+    deleter_->Add(std::move(name));
+}
+
+void StoreFolder::AwaitDeletes() {
+    deleter_.reset();
+}
+
 StoreFolder::~StoreFolder() {
+    AwaitDeletes();
     if (fd_ >= 0) fs_.CloseFolder(fd_);
 }
 

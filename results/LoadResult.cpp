@@ -93,11 +93,12 @@ public:
                 std::sort(groups.begin(), groups.end());
                 for (const auto& [key, name] : groups) {
                     // A group file that could not be read whole stays for the next load.
-                    if (LoadGroupFile(folder, name, box, unit, key)) folder.Delete(name);
+                    if (LoadGroupFile(folder, name, box, unit, key)) folder.DeleteLater(name);
                     // Rows waiting for the class's yield would be a second copy of a big list.
                     pending_.Flush(false);
                 }
             }
+            folder.AwaitDeletes(); // at a yield, no file read is left
             if (!Yield(true)) return false;
         }
         return true;

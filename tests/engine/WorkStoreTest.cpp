@@ -44,6 +44,23 @@ TEST_F(WorkStore, NeverFollowsALink) {
     EXPECT_EQ(test::TestTree::Read(outside), "/precious\r\n");
 }
 
+// Deleting on the helper thread is over once AwaitDeletes returns; names given after that start
+// a new round. Under ThreadSanitizer this is also the deleter's race check.
+TEST_F(WorkStore, DeletesGivenForLaterAreDoneWhenAwaited) {
+    ASSERT_FALSE(ResetCompareStore());
+    StoreFolder folder(FileSystemService(), "/compared/s");
+    for (int round = 0; round < 2; ++round) {
+        V names;
+        for (int k = 0; k < 1000; ++k)
+            names.push_back(
+                tree.File("program/compared/s/" + std::to_string(round * 1000 + k), ""));
+        for (const std::string& name : names) // most still queued when awaited
+            folder.DeleteLater(name.substr(name.rfind('/') + 1));
+        folder.AwaitDeletes();
+        EXPECT_TRUE(Entries(GroupFolderPath(2)).empty());
+    }
+}
+
 using LineFileTest = WorkStore;
 
 TEST_F(LineFileTest, LinesArriveInCallOrderAfterWhatTheFileHeldAndAreCountedAsRead) {
