@@ -42,7 +42,8 @@ std::uint64_t HashSamples(std::string_view samples) {
     if (left > 0) {
         std::uint64_t tail = 0;
         std::memcpy(&tail, p, left);
-        b = Fold(tail ^ kSecret2, b ^ kSecret1);
+        // Never b ^ kSecret1: before any 32-byte block that is zero, and the tail would be lost.
+        b = Fold(tail ^ kSecret2, b ^ kSecret0);
     }
     return Fold(a ^ kSecret0, b ^ kSecret2 ^ samples.size());
 }

@@ -4,6 +4,7 @@
 #include "StoreFixture.h"
 
 #include <random>
+#include <set>
 
 using namespace quilder;
 using quilder::test::TestTree;
@@ -122,6 +123,20 @@ TEST_F(GroupingEquivalence, RandomListsGroupAsComparingEveryPair) {
     EXPECT_EQ(host.statusTexts, statusTexts);
     for (int order = 0; order < 5; ++order)
         EXPECT_EQ(Groups(order), expected[order]) << order;
+}
+
+// Files sharing a fingerprint are compared pair by pair, so a fingerprint that ignores some
+// bytes makes a list of many different short files cost the square of its length.
+TEST(SampleFingerprint, EveryByteOfShortSamplesCounts) {
+    for (const std::size_t length : {1, 7, 13, 40}) {
+        std::set<std::uint64_t> hashes;
+        std::string samples(length, 'x');
+        for (int last = 0; last < 256; ++last) {
+            samples.back() = static_cast<char>(last);
+            hashes.insert(HashSamples(samples));
+        }
+        EXPECT_EQ(hashes.size(), 256u) << length;
+    }
 }
 
 } // namespace
