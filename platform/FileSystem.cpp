@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace quilder {
@@ -306,6 +307,23 @@ bool FileSystem::CopyFile(const std::string& from, const std::string& to) {
 bool FileSystem::SetAttributes(const std::string& path, int attributes) {
     (void)attributes; // hidden and system have no counterpart here
     return IsFolder(path) || IsFile(path);
+}
+
+bool FileSystem::IsCached(const std::string& path) {
+    const int fd = OpenRead(path);
+    if (fd < 0) return true;
+    char byte;
+    iovec one{&byte, 1};
+    const bool waits = preadv2(fd, &one, 1, 0, RWF_NOWAIT) < 0 && errno == EAGAIN;
+    close(fd);
+    return !waits;
+}
+
+void FileSystem::Prefetch(const std::string& path, std::uint64_t length) {
+    const int fd = OpenRead(path);
+    if (fd < 0) return;
+    (void)posix_fadvise(fd, 0, static_cast<off_t>(length), POSIX_FADV_WILLNEED);
+    close(fd);
 }
 
 int FileSystem::OpenRead(const std::string& path, std::uint64_t* size) {

@@ -119,6 +119,13 @@ public:
     virtual int OpenRead(const std::string& path, std::uint64_t* size = nullptr);
     virtual long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset);
     virtual void CloseRead(int fd);
+    // Whether the first byte of a regular file can be read without waiting for the disk; a file
+    // that cannot be opened counts as cached (there is nothing to wait for).
+    virtual bool IsCached(const std::string& path);
+    // Asks the system to start reading the first `length` bytes of a regular file into its
+    // cache and returns at once: several files can then be on their way from the disk while
+    // one is read.
+    virtual void Prefetch(const std::string& path, std::uint64_t length);
 
     // Work inside a folder held open by a handle. A name is one entry of that folder; a
     // symbolic link is never followed. Failures give -1 or false with errno set, or the errno.

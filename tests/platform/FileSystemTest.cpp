@@ -2,7 +2,9 @@
 #include "TestTree.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <gmock/gmock.h>
+#include <sys/mman.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -71,6 +73,38 @@ TEST(FileSystemListing, ABindMountIsNotEntered) {
 
 // Midnight shows the date alone; other times add the seconds but no zone name (the column would
 // cut it off). From seconds, remembered or not, the text is the same as from the local time.
+// The read-ahead asks for files ahead only when a file is found not to be in the cache.
+TEST(FileSystemCache, AFileDroppedFromTheCacheIsToldAndPrefetchBringsItBack) {
+    TestTree tree;
+    const std::string path = tree.File("f", std::string(64 * 1024, 'x'));
+    FileSystem fs;
+    EXPECT_TRUE(fs.IsCached(path));
+    EXPECT_TRUE(fs.IsCached(tree.Path("missing")));
+    const auto resident = [&] { // whether the first page is in the cache, as the system says
+        const int fd = open(path.c_str(), O_RDONLY);
+        void* map = mmap(nullptr, 4096, PROT_READ, MAP_SHARED, fd, 0);
+        unsigned char page = 0;
+        mincore(map, 4096, &page);
+        munmap(map, 4096);
+        close(fd);
+        return (page & 1) != 0;
+    };
+    const auto drop = [&] {
+        const int fd = open(path.c_str(), O_RDONLY);
+        fdatasync(fd);
+        posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        close(fd);
+    };
+    drop();
+    if (resident()) GTEST_SKIP() << "this file system keeps the pages: " << tree.Root();
+    EXPECT_FALSE(fs.IsCached(path));
+    drop(); // the look itself may have started reading
+    fs.Prefetch(path, 4096);
+    for (int wait = 0; wait < 1000 && !resident(); ++wait)
+        usleep(1000);
+    EXPECT_TRUE(resident());
+}
+
 TEST(FileSystemLookUp, DateTextLeavesOutMidnight) {
     const QDateTime midnight(QDate(2024, 3, 5), QTime(0, 0)), noon = midnight.addSecs(45015);
     const QString atMidnight = ModifiedDateText(midnight), atNoon = ModifiedDateText(noon);
