@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <system_error>
 #include <thread>
 #include <typeinfo>
 #include <utility>
@@ -119,12 +120,16 @@ void ScanLists::WriteShared() {
         return all;
     };
     // A replaced file-system service (a test's seam) may keep state that is not thread-safe.
-    const bool threaded = typeid(fs) == typeid(FileSystem) && theirs > 0;
     Written helper;
     std::thread thread;
-    if (threaded) thread = std::thread([&] { helper = writeClasses(true); });
+    if (typeid(fs) == typeid(FileSystem) && theirs > 0) {
+        try {
+            thread = std::thread([&] { helper = writeClasses(true); });
+        } catch (const std::system_error&) { // no thread to be had: all on this one
+        }
+    }
     Written own = writeClasses(false);
-    if (threaded)
+    if (thread.joinable())
         thread.join();
     else if (theirs > 0)
         helper = writeClasses(true);

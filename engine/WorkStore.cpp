@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <typeinfo>
 #include <unistd.h>
@@ -228,7 +229,14 @@ void StoreFolder::DeleteLater(std::string name) {
         Delete(name);
         return;
     }
-    if (!deleter_) deleter_ = std::make_unique<Deleter>(fs_, fd_);
+    if (!deleter_) {
+        try {
+            deleter_ = std::make_unique<Deleter>(fs_, fd_);
+        } catch (const std::system_error&) { // no thread to be had
+            Delete(name);
+            return;
+        }
+    }
     deleter_->Add(std::move(name));
 }
 
