@@ -120,7 +120,7 @@ struct Heads {
     std::vector<std::size_t> length; // bytes in samples
 };
 
-Heads ReadHeads(FileSystem& fs, SampleReader& reader, const std::vector<std::string>& paths,
+Heads ReadHeads(FileSystem& fs, SampleReader& reader, std::span<const std::string> paths,
                 SampleHash hash, const std::atomic<bool>* stop) {
     Heads heads;
     heads.at.assign(paths.size(), kNoMatch);
@@ -144,9 +144,50 @@ Heads ReadHeads(FileSystem& fs, SampleReader& reader, const std::vector<std::str
     return heads;
 }
 
+// Links each matchable position to the next later one of equal hash.
+void Link(SampledList& list) {
+    std::vector<std::pair<std::uint64_t, std::size_t>> keyed;
+    keyed.reserve(list.hash.size());
+    for (std::size_t i = 0; i < list.hash.size(); ++i)
+        if (list.matchable[i]) keyed.emplace_back(list.hash[i], i);
+    std::sort(keyed.begin(), keyed.end());
+    list.next.assign(list.hash.size(), kNoMatch);
+    for (std::size_t k = 1; k < keyed.size(); ++k)
+        if (keyed[k].first == keyed[k - 1].first) list.next[keyed[k - 1].second] = keyed[k].second;
+}
+
 } // namespace
 
-SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, int classOrder,
+bool SampledFileByFile(std::uint64_t listedSize) {
+    return listedSize <= kTwoStepsAbove;
+}
+
+SampledList JoinSampled(std::vector<SampledList> parts) {
+    SampledList whole;
+    for (const SampledList& part : parts) {
+        whole.hash.insert(whole.hash.end(), part.hash.begin(), part.hash.end());
+        whole.matchable.insert(whole.matchable.end(), part.matchable.begin(), part.matchable.end());
+    }
+    Link(whole);
+    // Only samples that may be compared are worth a copy: those of files that share a hash.
+    std::vector<bool> shared(whole.next.size(), false);
+    for (std::size_t i = 0; i < whole.next.size(); ++i)
+        if (whole.next[i] != kNoMatch) shared[i] = shared[whole.next[i]] = true;
+    whole.keptAt.assign(whole.next.size(), kNoMatch);
+    whole.keptLength.assign(whole.next.size(), 0);
+    std::size_t position = 0;
+    for (const SampledList& part : parts) {
+        for (std::size_t i = 0; i < part.keptAt.size(); ++i, ++position) {
+            if (!shared[position] || part.keptAt[i] == kNoMatch) continue;
+            whole.keptAt[position] = whole.kept.size();
+            whole.keptLength[position] = part.keptLength[i];
+            whole.kept.append(part.kept, part.keptAt[i], part.keptLength[i]);
+        }
+    }
+    return whole;
+}
+
+SampledList SampleList(FileSystem& fs, std::span<const std::string> paths, int classOrder,
                        std::uint64_t listedSize, bool exactSize, std::size_t keepBudget,
                        SampleHash hash, const std::atomic<bool>* stop) {
     SampleReader reader(classOrder);
@@ -157,15 +198,15 @@ SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, in
 
     // Long files are read in two steps: the head of every file, then the rest of those whose
     // head another file shares. No sample is read twice.
-    const bool twoSteps = listedSize > kTwoStepsAbove && paths.size() > 1;
+    const bool twoSteps = !SampledFileByFile(listedSize) && paths.size() > 1;
     const Heads heads = twoSteps ? ReadHeads(fs, reader, paths, hash, stop) : Heads{};
     const std::uint64_t headChunks = twoSteps ? reader.ChunksWithin(kProbeBytes) : 0;
 
     // Reserved once, so that keeping samples never needs twice the budget while growing.
     const std::size_t mostPerFile = MostSamplesPerFile(classOrder);
     list.kept.reserve(std::min(keepBudget, paths.size() * mostPerFile) + mostPerFile);
-    std::vector<std::pair<std::uint64_t, std::size_t>> keyed;
-    keyed.reserve(paths.size());
+    list.hash.assign(paths.size(), 0);
+    list.matchable.assign(paths.size(), false);
     std::string scratch;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (Stopped(stop)) break;
@@ -180,15 +221,14 @@ SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, in
             continue;
         }
         const std::string_view samples = std::string_view(into).substr(at);
-        keyed.emplace_back(hash(samples), i);
+        list.hash[i] = hash(samples);
+        list.matchable[i] = true;
         if (keep) {
             list.keptAt[i] = at;
             list.keptLength[i] = samples.size();
         }
     }
-    std::sort(keyed.begin(), keyed.end());
-    for (std::size_t k = 1; k < keyed.size(); ++k)
-        if (keyed[k].first == keyed[k - 1].first) list.next[keyed[k - 1].second] = keyed[k].second;
+    Link(list);
     return list;
 }
 

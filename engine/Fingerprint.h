@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,9 @@ struct SampledList {
     std::string kept;
     std::vector<std::size_t> keptAt;     // offset into kept, or kNoMatch when not kept
     std::vector<std::size_t> keptLength; // bytes in kept
+    // Each position's sample hash, with whether it may match at all: what `next` was made of.
+    std::vector<std::uint64_t> hash;
+    std::vector<bool> matchable;
 
     bool IsKept(std::size_t position) const { return keptAt[position] != kNoMatch; }
     std::string_view SamplesOf(std::size_t position) const {
@@ -68,8 +72,16 @@ struct SampledList {
 // `listedSize` is the size all files had when they were listed; samples beyond it are not read,
 // and with `exactSize` a file of another size is no one's match. Up to `keepBudget` bytes of
 // samples are kept. Once `stop` is set, no further file is read and the result is of no use.
-SampledList SampleList(FileSystem& fs, const std::vector<std::string>& paths, int classOrder,
+SampledList SampleList(FileSystem& fs, std::span<const std::string> paths, int classOrder,
                        std::uint64_t listedSize, bool exactSize, std::size_t keepBudget,
                        SampleHash hash = HashSamples, const std::atomic<bool>* stop = nullptr);
+
+// Whether a list's files are sampled each on its own, so that parts of the list can be sampled
+// apart and joined: not when long files are read in two steps across the whole list.
+bool SampledFileByFile(std::uint64_t listedSize);
+
+// The sampling of consecutive parts of one list, as one: positions, kept samples and links run
+// on from part to part, exactly as if the whole list had been sampled at once.
+SampledList JoinSampled(std::vector<SampledList> parts);
 
 } // namespace quilder

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <typeinfo>
 
 namespace quilder {
@@ -47,8 +48,8 @@ unsigned ReadAhead::WorkersFor(const FileSystem& fs) {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-ReadAhead::ReadAhead(FileSystem& fs, unsigned workers, std::size_t budget)
-    : fs_(fs), budget_(budget) {
+ReadAhead::ReadAhead(FileSystem& fs, unsigned workers, std::size_t budget, std::size_t splitFiles)
+    : fs_(fs), budget_(budget), splitFiles_(std::max<std::size_t>(splitFiles, 2)) {
     workers_.reserve(workers);
     for (unsigned k = 0; k < workers; ++k)
         workers_.emplace_back([this] { Work(); });
@@ -71,6 +72,12 @@ bool ReadAhead::HasRoom() const {
 }
 
 void ReadAhead::Add(ListSamples list) {
+    // One long list would keep one worker busy while the others wait.
+    if (workers_.size() > 1 && list.paths.size() >= splitFiles_ &&
+        SampledFileByFile(list.plan.listedSize)) {
+        AddSplit(std::move(list), workers_.size());
+        return;
+    }
     if (!open_) open_ = std::make_unique<Slot>();
     const std::size_t bytes = BytesOf(list);
     open_->files += list.paths.size();
@@ -78,6 +85,66 @@ void ReadAhead::Add(ListSamples list) {
     queuedBytes_ += bytes;
     open_->lists.push_back(std::move(list));
     if (open_->files >= kBatchFiles || open_->bytes >= budget_ / 4) Submit();
+}
+
+void ReadAhead::AddSplit(ListSamples list, std::size_t parts) {
+    if (open_) Submit(); // the lists before it come first
+    const std::size_t bytes = BytesOf(list);
+    queuedBytes_ += bytes;
+    const std::size_t files = list.paths.size();
+    std::vector<std::unique_ptr<Slot>> slots;
+    for (std::size_t k = 0; k < parts; ++k) {
+        auto slot = std::make_unique<Slot>();
+        ListSamples part;
+        part.name = list.name;
+        part.plan = list.plan;
+        part.plan.keepBudget = list.plan.keepBudget / parts;
+        const auto from = list.paths.begin() + static_cast<std::ptrdiff_t>(files * k / parts);
+        const auto to = list.paths.begin() + static_cast<std::ptrdiff_t>(files * (k + 1) / parts);
+        part.paths.assign(std::make_move_iterator(from), std::make_move_iterator(to));
+        slot->files = part.paths.size();
+        slot->lists.push_back(std::move(part));
+        slots.push_back(std::move(slot));
+    }
+    slots.front()->bytes = bytes;
+    slots.front()->parts = parts;
+    slots.front()->wholePlan = list.plan;
+    {
+        const std::lock_guard lock(mutex_);
+        for (auto& slot : slots)
+            queue_.push_back(std::move(slot));
+    }
+    changed_.notify_all();
+}
+
+ListSamples ReadAhead::TakeJoined() {
+    const std::size_t parts = queue_.front()->parts;
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] {
+            for (std::size_t k = 0; k < parts; ++k)
+                if (queue_[k]->state != Slot::State::Done) return false;
+            return true;
+        });
+    }
+    ListSamples whole;
+    whole.name = queue_.front()->lists.front().name;
+    whole.plan = queue_.front()->wholePlan;
+    std::vector<SampledList> sampled;
+    for (std::size_t k = 0; k < parts; ++k) {
+        ListSamples& part = queue_[k]->lists.front();
+        whole.paths.insert(whole.paths.end(), std::make_move_iterator(part.paths.begin()),
+                           std::make_move_iterator(part.paths.end()));
+        sampled.push_back(std::move(part.sampled));
+    }
+    whole.sampled = JoinSampled(std::move(sampled));
+    queuedBytes_ -= BytesOf(whole);
+    {
+        const std::lock_guard lock(mutex_);
+        for (std::size_t k = 0; k < parts; ++k)
+            queue_.pop_front();
+    }
+    return whole;
 }
 
 void ReadAhead::Submit() {
@@ -90,6 +157,7 @@ void ReadAhead::Submit() {
 
 ListSamples ReadAhead::Take() {
     if (queue_.empty()) Submit();
+    if (queue_.front()->parts > 1) return TakeJoined();
     Slot& front = *queue_.front();
     if (workers_.empty()) {
         if (front.state == Slot::State::Waiting) Sample(front);

@@ -48,7 +48,11 @@ struct ListSamples {
 class ReadAhead {
 public:
     // `budget` bounds the bytes of lists added but not yet taken (one list is always let in).
-    ReadAhead(FileSystem& fs, unsigned workers, std::size_t budget);
+    // A list of `splitFiles` files or more whose files are sampled one by one is cut into one
+    // part per worker, sampled side by side, and joined again when taken.
+    static constexpr std::size_t kSplitFiles = 256;
+    ReadAhead(FileSystem& fs, unsigned workers, std::size_t budget,
+              std::size_t splitFiles = kSplitFiles);
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -68,13 +72,19 @@ private:
         std::size_t files = 0;
         std::size_t bytes = 0;
         enum class State { Waiting, Sampling, Done } state = State::Waiting;
+        // The first part of a split list: how many slots its parts take, and its own plan.
+        std::size_t parts = 0;
+        SamplingPlan wholePlan;
     };
+    void AddSplit(ListSamples list, std::size_t parts);
+    ListSamples TakeJoined();
     void Work();
     void Sample(Slot& slot) const;
     void Submit();
 
     FileSystem& fs_;
     const std::size_t budget_;
+    const std::size_t splitFiles_;
     std::size_t queuedBytes_ = 0; // of the slots in queue_; calling thread only
     std::unique_ptr<Slot> open_;  // the batch being filled; calling thread only
     std::deque<std::unique_ptr<Slot>> queue_;

@@ -1,6 +1,7 @@
 // The grouping reads each file's samples once and compares for real only where fingerprints
 // agree; this holds it against the plain rule: compare every pair in list order.
 #include "ComparePhase.h"
+#include "ReadAhead.h"
 #include "StoreFixture.h"
 
 #include <random>
@@ -123,6 +124,41 @@ TEST_F(GroupingEquivalence, RandomListsGroupAsComparingEveryPair) {
     EXPECT_EQ(host.statusTexts, statusTexts);
     for (int order = 0; order < 5; ++order)
         EXPECT_EQ(Groups(order), expected[order]) << order;
+}
+
+// A long list is cut into parts sampled on different workers: joined, it must be exactly the
+// list sampled whole, and it must come back in its place between the lists around it.
+TEST_F(GroupingEquivalence, AListSampledInPartsJoinsAsIfSampledWhole) {
+    V paths;
+    for (int k = 0; k < 40; ++k) // copies of three originals, one byte changed in some
+        paths.push_back(tree.File("split/f" + std::to_string(k),
+                                  TestTree::Bytes(300, k % 3) + (k % 7 == 0 ? "x" : "y")));
+    paths.push_back(tree.Path("split/missing"));
+    const auto listOf = [&](V files) {
+        ListSamples list;
+        list.name = "301";
+        list.plan = PlanSampling(list.name, 0, 50 * 301, HashSamples);
+        list.paths = std::move(files);
+        return list;
+    };
+    ReadAhead whole(FileSystemService(), 0, kKeepSamplesBytes);
+    whole.Add(listOf(paths));
+    const SampledList expected = whole.Take().sampled;
+
+    ReadAhead split(FileSystemService(), 3, kKeepSamplesBytes, 4);
+    split.Add(listOf({paths[0], paths[1]}));
+    split.Add(listOf(paths));
+    split.Add(listOf({paths[2]}));
+    EXPECT_EQ(split.Take().paths, (V{paths[0], paths[1]}));
+    const ListSamples joined = split.Take();
+    EXPECT_EQ(joined.paths, paths);
+    EXPECT_EQ(joined.sampled.next, expected.next);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (expected.next[i] == kNoMatch) continue;
+        ASSERT_TRUE(joined.sampled.IsKept(i) && expected.IsKept(i)) << i;
+        EXPECT_EQ(joined.sampled.SamplesOf(i), expected.SamplesOf(i)) << i;
+    }
+    EXPECT_EQ(split.Take().paths, (V{paths[2]}));
 }
 
 // Files sharing a fingerprint are compared pair by pair, so a fingerprint that ignores some
