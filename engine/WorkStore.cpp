@@ -3,6 +3,7 @@
 #include "LineFile.h"
 #include "ScanLists.h"
 
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -30,11 +31,18 @@ struct Store {
     std::array<std::array<std::string, kClassCount>, 2> paths;
     std::array<std::array<int, kClassCount>, 2> handles;
     std::thread remover;
+    std::atomic<bool> stopRemover{false};
     Store() {
         for (auto& part : handles)
             part.fill(-1);
     }
-    ~Store() { AwaitRemover(); }
+    ~Store() { AbandonRemover(); }
+    // What the removal has not reached stays in scanned.old, for the next one to take along.
+    void AbandonRemover() {
+        stopRemover = true;
+        AwaitRemover();
+        stopRemover = false;
+    }
     void AwaitRemover() {
         if (remover.joinable()) remover.join();
     }
@@ -68,6 +76,25 @@ int RealFolderAt(FileSystem& fs, int at, const std::string& name, const std::str
     return fd;
 }
 
+// Moves the scanned folder aside as scanned.old, or into it when an abandoned removal left one,
+// so that one removal takes both. True when there is a scanned.old to remove; the scanned folder
+// may still be there when it could not be moved, and is then emptied where it stands.
+bool MoveAsideScanned(FileSystem& fs, int program) {
+    TheStore().AbandonRemover();
+    const int old = fs.OpenFolderAt(program, kOldScanned); // never through a link
+    if (old < 0) {
+        return fs.RemoveEntryAt(program, kOldScanned) && // a file or link there goes as an entry
+               fs.MoveEntryAt(program, kParts[kScanned], kOldScanned) == 0;
+    }
+    for (int n = 1; n <= 100; ++n) {
+        const int error =
+            fs.MoveEntryTo(program, kParts[kScanned], old, "scanned." + std::to_string(n));
+        if (error != EEXIST) break;
+    }
+    fs.CloseFolder(old);
+    return true;
+}
+
 std::optional<StoreFailure> ResetStore(int part) {
     FileSystem& fs = FileSystemService();
     Store& store = TheStore();
@@ -78,13 +105,11 @@ std::optional<StoreFailure> ResetStore(int part) {
     const int program = fs.OpenFolder(store.program);
     if (program < 0) return StoreFailureOf(store.program, errno);
     std::optional<StoreFailure> failure;
-    store.AwaitRemover();
-    if (part == kScanned && fs.RemoveEntryAt(program, kOldScanned) &&
-        fs.MoveEntryAt(program, kParts[part], kOldScanned) == 0) {
+    if (part == kScanned && MoveAsideScanned(fs, program)) {
         const int at = dup(program);
         if (at >= 0)
-            store.remover = std::thread([at] {
-                RemoveEntryTreeAt(at, kOldScanned);
+            store.remover = std::thread([at, &stop = store.stopRemover] {
+                RemoveEntryTreeAt(at, kOldScanned, &stop);
                 close(at);
             });
     }
@@ -108,7 +133,6 @@ StoreFailure StoreFailureOf(std::string path, int error) {
 
 void InitWorkStorePaths(const std::string& programFolder) {
     ReleaseStoreHandles();
-    TheStore().AwaitRemover();
     Store& store = TheStore();
     store.program = programFolder;
     for (int part = 0; part < 2; ++part)
@@ -159,8 +183,12 @@ int StoreFolderHandle(const std::string& folderPath) {
     return -1;
 }
 
-void ReleaseStoreHandles() {
+void AwaitScanListRemoval() {
     TheStore().AwaitRemover();
+}
+
+void ReleaseStoreHandles() {
+    TheStore().AbandonRemover();
     CloseHandles(kScanned);
     CloseHandles(kCompared);
 }

@@ -36,6 +36,10 @@ std::optional<StoreFailure> ResetCompareStore();
 int StoreFolderHandle(const std::string& folderPath);
 // Closes every kept handle.
 void ReleaseStoreHandles();
+// The previous job's scan lists, moved aside by the reset, are removed on a thread of their own
+// while the job runs; this waits until they are gone. Releasing the handles stops that removal
+// instead, and the next reset takes what is left along with its own.
+void AwaitScanListRemoval();
 
 // A folder of the store opened afresh from P, one real folder at a time, for the result loader:
 // its group files are listed, read and deleted through the handle, so nothing outside the store

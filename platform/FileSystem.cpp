@@ -8,6 +8,7 @@
 #include <QStorageInfo>
 #include <QTimeZone>
 
+#include <atomic>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -34,28 +35,31 @@ bool IsNetworkFileSystem(const QByteArray& type) {
 }
 
 // Removes everything inside the open folder dfd; the folder itself stays.
-bool RemoveContents(int dfd) {
+bool RemoveContents(int dfd, const std::atomic<bool>* stop) {
     DIR* dir = fdopendir(dfd);
     if (!dir) {
         close(dfd);
         return false;
     }
     bool ok = true;
-    std::vector<std::string> names;
+    std::vector<std::pair<std::string, unsigned char>> entries;
     while (dirent* e = readdir(dir)) {
-        if (!IsDotOrDotDot(e->d_name)) names.emplace_back(e->d_name);
+        if (!IsDotOrDotDot(e->d_name)) entries.emplace_back(e->d_name, e->d_type);
     }
-    for (const std::string& name : names) {
-        struct stat st {};
-        if (fstatat(dfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        if (S_ISDIR(st.st_mode)) {
-            const int sub =
-                openat(dfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (sub < 0 || !RemoveContents(sub)) ok = false;
-            if (unlinkat(dfd, name.c_str(), AT_REMOVEDIR) != 0) ok = false;
-        } else if (unlinkat(dfd, name.c_str(), 0) != 0) {
+    for (const auto& [name, type] : entries) {
+        if (stop && stop->load(std::memory_order_relaxed)) {
             ok = false;
+            break;
         }
+        // Most entries are files: removed as such, without asking first what they are.
+        if (type != DT_DIR && unlinkat(dfd, name.c_str(), 0) == 0) continue;
+        if (type != DT_DIR && errno != EISDIR && errno != EPERM) {
+            ok = ok && errno == ENOENT;
+            continue;
+        }
+        const int sub = openat(dfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (sub < 0 || !RemoveContents(sub, stop)) ok = false;
+        if (unlinkat(dfd, name.c_str(), AT_REMOVEDIR) != 0) ok = false;
     }
     closedir(dir);
     return ok;
@@ -263,7 +267,7 @@ bool FileSystem::DeleteFolder(const std::string& path) {
     if (path.empty()) return false;
     const int dfd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (dfd < 0) return false;
-    RemoveContents(dfd);
+    RemoveContents(dfd, nullptr);
     return rmdir(path.c_str()) == 0;
 }
 
@@ -422,11 +426,11 @@ bool FileSystem::DeleteFileAt(int folder, const std::string& name) {
     return unlinkat(folder, name.c_str(), 0) == 0;
 }
 
-bool RemoveEntryTreeAt(int folder, const std::string& name) {
+bool RemoveEntryTreeAt(int folder, const std::string& name, const std::atomic<bool>* stop) {
     if (unlinkat(folder, name.c_str(), 0) == 0 || errno == ENOENT) return true;
     if (errno != EISDIR && errno != EPERM) return false; // Linux answers EISDIR for a folder
     const int sub = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (sub >= 0) RemoveContents(sub);
+    if (sub >= 0 && !RemoveContents(sub, stop) && stop && stop->load()) return false;
     return unlinkat(folder, name.c_str(), AT_REMOVEDIR) == 0;
 }
 
@@ -435,7 +439,12 @@ bool FileSystem::RemoveEntryAt(int folder, const std::string& name) {
 }
 
 int FileSystem::MoveEntryAt(int folder, const std::string& from, const std::string& to) {
-    return renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+    return MoveEntryTo(folder, from, folder, to);
+}
+
+int FileSystem::MoveEntryTo(int folder, const std::string& from, int toFolder,
+                            const std::string& to) {
+    return renameat2(folder, from.c_str(), toFolder, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
 }
 
 int FileSystem::AppendAt(int folder, const std::string& name, std::string_view data) {

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -69,8 +70,10 @@ struct FileFacts {
 std::string JoinPath(const std::string& folder, const std::string& name);
 
 // Removes whatever the entry of the open folder is (a folder with everything in it), following
-// no link; true when it is gone. Touches no shared state: safe on any thread.
-bool RemoveEntryTreeAt(int folder, const std::string& name);
+// no link; true when it is gone. Touches no shared state: safe on any thread. Once `stop` is
+// set it gives up, leaving what it has not reached yet.
+bool RemoveEntryTreeAt(int folder, const std::string& name,
+                       const std::atomic<bool>* stop = nullptr);
 
 // The system locale's short date, a blank and its time with seconds but no time-zone name; no
 // time at exactly midnight.
@@ -140,6 +143,9 @@ public:
     virtual bool RemoveEntryAt(int folder, const std::string& name);
     // Renames an entry of the folder; never replaces one. 0 or the errno value.
     virtual int MoveEntryAt(int folder, const std::string& from, const std::string& to);
+    // The same into another open folder.
+    virtual int MoveEntryTo(int folder, const std::string& from, int toFolder,
+                            const std::string& to);
     // Appends data, creating the file; a failed or short write leaves the file as it was.
     virtual int AppendAt(int folder, const std::string& name, std::string_view data);
     // Replaces the target by a copy of the source; 0 or the errno.

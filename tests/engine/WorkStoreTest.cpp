@@ -44,6 +44,26 @@ TEST_F(WorkStore, NeverFollowsALink) {
     EXPECT_EQ(test::TestTree::Read(outside), "/precious\r\n");
 }
 
+// The previous lists go away behind the job, also what an abandoned removal left, and a link
+// standing as the old folder is removed as an entry, never followed.
+TEST_F(WorkStore, OldScanListsAreRemovedBehindTheJob) {
+    tree.File("program/scanned/t/7", "/a\r\n");
+    tree.File("program/scanned.old/scanned.1/t/5", "left\r\n"); // an abandoned removal
+    tree.File("program/scanned.old/s/20000", "left\r\n");
+    EXPECT_FALSE(ResetScanStore());
+    EXPECT_EQ(Entries(program + "/scanned"), kClassFolders);
+    EXPECT_TRUE(Entries(ScanFolderPaths[0]).empty());
+    AwaitScanListRemoval();
+    EXPECT_FALSE(FileSystemService().IsFolder(program + "/scanned.old"));
+
+    const std::string kept = tree.File("outside/20000", "/precious\r\n");
+    tree.Link("program/scanned.old", tree.Path("outside"));
+    EXPECT_FALSE(ResetScanStore());
+    AwaitScanListRemoval();
+    EXPECT_EQ(Entries(tree.Path("outside")), V{"20000"});
+    EXPECT_FALSE(FileSystemService().IsFolder(program + "/scanned.old"));
+}
+
 // Deleting on the helper thread is over once AwaitDeletes returns; names given after that start
 // a new round. Under ThreadSanitizer this is also the deleter's race check.
 TEST_F(WorkStore, DeletesGivenForLaterAreDoneWhenAwaited) {
