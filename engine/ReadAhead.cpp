@@ -1,23 +1,14 @@
 #include "ReadAhead.h"
 
+#include "ScanLists.h"
 #include "SizeClass.h"
 
 #include <algorithm>
-#include <charconv>
 #include <iterator>
-#include <typeinfo>
 
 namespace quilder {
 
 namespace {
-
-// A scan list is named by the size of its files.
-std::uint64_t ListedSize(const std::string& listName) {
-    std::uint64_t size = 0;
-    const char* end = listName.data() + listName.size();
-    const auto [stop, error] = std::from_chars(listName.data(), end, size);
-    return error == std::errc() && stop == end ? size : UINT64_MAX;
-}
 
 // What a list waiting in the queue may come to hold: its paths and the samples it keeps.
 std::size_t BytesOf(const ListSamples& list) {
@@ -36,15 +27,14 @@ constexpr std::size_t kBatchFiles = 64;
 SamplingPlan PlanSampling(const std::string& listName, int classOrder, std::size_t keepBudget,
                           SampleHash hash) {
     const SizeClass& c = kSizeClasses[classOrder];
-    const std::uint64_t size = ListedSize(listName);
-    if (size < c.smallest || size > c.largest) return {classOrder, c.largest, false, 0, hash};
-    return {classOrder, size, true, keepBudget, hash};
+    const std::optional<std::uint64_t> size = SizeOfListName(listName);
+    if (!size || *size < c.smallest || *size > c.largest)
+        return {classOrder, c.largest, false, 0, hash};
+    return {classOrder, *size, true, keepBudget, hash};
 }
 
 unsigned ReadAhead::WorkersFor(const FileSystem& fs) {
-    // The platform's own service reads with plain positioned system calls and keeps no state
-    // between them; a replaced one (a test's seam) may record or fail calls in shared members.
-    if (typeid(fs) != typeid(FileSystem)) return 0;
+    if (!SafeOnAnyThread(fs)) return 0;
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
@@ -218,12 +208,10 @@ void ReadAhead::Sample(Slot& slot) const {
     // to do at once; on a warm cache this costs one look per batch.
     // Without workers (a replaced file-system service) nothing is asked ahead.
     bool cold = false;
-    for (const ListSamples& list : slot.lists) {
-        if (workers_.empty()) break;
-        if (list.paths.empty() || FirstReadOf(list.plan) == 0) continue;
-        cold = !fs_.IsCached(list.paths.front());
-        break;
-    }
+    const auto first = std::find_if(slot.lists.begin(), slot.lists.end(), [](const auto& list) {
+        return !list.paths.empty() && FirstReadOf(list.plan) > 0;
+    });
+    if (!workers_.empty() && first != slot.lists.end()) cold = !fs_.IsCached(first->paths.front());
     std::size_t hintedList = 0, hintedFile = 0; // the next file to ask for
     std::uint64_t hintedBytes = 0, sampledBytes = 0;
     for (ListSamples& list : slot.lists) {

@@ -9,7 +9,6 @@
 #include <charconv>
 #include <system_error>
 #include <thread>
-#include <typeinfo>
 #include <utility>
 
 namespace quilder {
@@ -109,12 +108,7 @@ void ScanLists::WriteShared() {
             if (helped[order] != byHelper) continue;
             for (auto& [size, list] : classes_[order]) {
                 if (list.lines < 2 && !forgotten_[order]) continue;
-                Written one = WriteTo(handles[order], fs, order, size, list, !forgotten_[order]);
-                all.freed += one.freed;
-                if (one.error != 0 && all.error == 0) {
-                    one.freed = all.freed;
-                    all = std::move(one);
-                }
+                all.Add(WriteTo(handles[order], fs, order, size, list, !forgotten_[order]));
             }
         }
         return all;
@@ -122,7 +116,7 @@ void ScanLists::WriteShared() {
     // A replaced file-system service (a test's seam) may keep state that is not thread-safe.
     Written helper;
     std::thread thread;
-    if (typeid(fs) == typeid(FileSystem) && theirs > 0) {
+    if (SafeOnAnyThread(fs) && theirs > 0) {
         try {
             thread = std::thread([&] { helper = writeClasses(true); });
         } catch (const std::system_error&) { // no thread to be had: all on this one
@@ -143,7 +137,7 @@ void ScanLists::WriteAllFrom(int order) {
             Write(order, size, list);
 }
 
-std::optional<std::uint64_t> ScanLists::SizeOfName(std::string_view name) {
+std::optional<std::uint64_t> SizeOfListName(std::string_view name) {
     std::uint64_t size = 0;
     const char* end = name.data() + name.size();
     const auto [stop, error] = std::from_chars(name.data(), end, size);
@@ -153,7 +147,7 @@ std::optional<std::uint64_t> ScanLists::SizeOfName(std::string_view name) {
 }
 
 std::optional<ScanLists::Known> ScanLists::Lines(int order, std::string_view name) const {
-    const std::optional<std::uint64_t> size = SizeOfName(name);
+    const std::optional<std::uint64_t> size = SizeOfListName(name);
     const auto it = size ? classes_[order].find(*size) : classes_[order].end();
     if (it == classes_[order].end()) return std::nullopt;
     return Known{it->second.lines, !forgotten_[order]};
@@ -174,7 +168,7 @@ void ScanLists::DropClass(int order, bool keepHeld) {
 }
 
 bool ScanLists::TakeHeld(int order, std::string_view name, std::vector<std::string>& paths) {
-    const std::optional<std::uint64_t> size = SizeOfName(name);
+    const std::optional<std::uint64_t> size = SizeOfListName(name);
     const auto it = size ? classes_[order].find(*size) : classes_[order].end();
     if (it == classes_[order].end() || !it->second.held) return false;
     const std::string& held = it->second.pending;

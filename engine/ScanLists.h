@@ -75,13 +75,19 @@ private:
         int error = 0;
         int order = 0;
         std::string name;
+        // Adds another's freed bytes and keeps the first failure.
+        void Add(Written&& other) {
+            freed += other.freed;
+            if (error == 0) {
+                error = other.error;
+                order = other.order;
+                name = std::move(other.name);
+            }
+        }
     };
     void Note(const Written& done);
     static Written WriteTo(int folder, FileSystem& fs, int order, std::uint64_t size, List& list,
                            bool keep);
-    // The size a list name stands for, when it is a name the scanner gives (the size in
-    // decimal, without leading zeros).
-    static std::optional<std::uint64_t> SizeOfName(std::string_view name);
     void Spill();
 
     static constexpr std::size_t kBytesPerList = 96;
@@ -94,6 +100,10 @@ private:
     std::size_t bytes_ = 0;
     std::optional<StoreFailure> failure_;
 };
+
+// The size a scan list's name stands for, when it is a name the scanner gives (the size in
+// decimal, without leading zeros).
+std::optional<std::uint64_t> SizeOfListName(std::string_view name);
 
 // The process's scan lists: created on first use, released at shut-down.
 ScanLists& ScanListsService();

@@ -10,7 +10,6 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
-#include <typeinfo>
 #include <unistd.h>
 
 namespace quilder {
@@ -208,8 +207,7 @@ StoreFolder::StoreFolder(FileSystem& fs, const std::string& relative) : fs_(fs) 
     }
 }
 
-// One thread working off a queue of names. Used only with the platform's own service: a
-// replaced one (a test's seam) may keep state that is not thread-safe.
+// One thread working off a queue of names; used only with a service safe on any thread.
 class StoreFolder::Deleter {
 public:
     Deleter(FileSystem& fs, int folder) : thread_([this, &fs, folder] { Work(fs, folder); }) {}
@@ -253,7 +251,7 @@ private:
 };
 
 void StoreFolder::DeleteLater(std::string name) {
-    if (typeid(fs_) != typeid(FileSystem) || fd_ < 0) {
+    if (!SafeOnAnyThread(fs_) || fd_ < 0) {
         Delete(name);
         return;
     }

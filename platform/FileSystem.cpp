@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/uio.h>
+#include <typeinfo>
 #include <unistd.h>
 
 namespace quilder {
@@ -42,24 +43,16 @@ bool RemoveContents(int dfd, const std::atomic<bool>* stop) {
         return false;
     }
     bool ok = true;
-    std::vector<std::pair<std::string, unsigned char>> entries;
+    std::vector<std::string> names;
     while (dirent* e = readdir(dir)) {
-        if (!IsDotOrDotDot(e->d_name)) entries.emplace_back(e->d_name, e->d_type);
+        if (!IsDotOrDotDot(e->d_name)) names.emplace_back(e->d_name);
     }
-    for (const auto& [name, type] : entries) {
+    for (const std::string& name : names) {
         if (stop && stop->load(std::memory_order_relaxed)) {
             ok = false;
             break;
         }
-        // Most entries are files: removed as such, without asking first what they are.
-        if (type != DT_DIR && unlinkat(dfd, name.c_str(), 0) == 0) continue;
-        if (type != DT_DIR && errno != EISDIR && errno != EPERM) {
-            ok = ok && errno == ENOENT;
-            continue;
-        }
-        const int sub = openat(dfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (sub < 0 || !RemoveContents(sub, stop)) ok = false;
-        if (unlinkat(dfd, name.c_str(), AT_REMOVEDIR) != 0) ok = false;
+        if (!RemoveEntryTreeAt(dfd, name, stop)) ok = false;
     }
     closedir(dir);
     return ok;
@@ -424,6 +417,10 @@ int FileSystem::OpenReadAt(int folder, const std::string& name, std::uint64_t* s
 
 bool FileSystem::DeleteFileAt(int folder, const std::string& name) {
     return unlinkat(folder, name.c_str(), 0) == 0;
+}
+
+bool SafeOnAnyThread(const FileSystem& fs) {
+    return typeid(fs) == typeid(FileSystem);
 }
 
 bool RemoveEntryTreeAt(int folder, const std::string& name, const std::atomic<bool>* stop) {

@@ -161,6 +161,11 @@ private:
 };
 
 // An open file for reading that is always closed, whatever way the scope is left.
+// Whether a file-system service may be called from several threads at once. The platform's own
+// keeps no state between its system calls; a replaced one (a test's seam) may record or fail
+// calls in shared members, and is then called from one thread only.
+bool SafeOnAnyThread(const FileSystem& fs);
+
 class ReadHandle {
 public:
     ReadHandle(FileSystem& fs, const std::string& path) : fs_(fs), fd_(fs.OpenRead(path, &size_)) {}
