@@ -25,7 +25,7 @@ public:
 class FolderTreeTest : public testing::Test {
 protected:
     void SetUp() override {
-        for (const char* folder : {"a/x/deep", "a/y", "b"})
+        for (const char* folder : {"a/x/deep", "a/y", "b/z"})
             disk.Folder(folder);
         disk.File("a/file", "not a folder");
         auto fs = std::make_unique<FlakyFileSystem>();
@@ -84,16 +84,22 @@ TEST_F(FolderTreeTest, CheckingLoadsChecksAndPropagatesAtEveryLoadedDepth) {
     EXPECT_FALSE(drive->isExpanded());
     EXPECT_TRUE(FolderTree::Checked(Node("a")) && FolderTree::Checked(Node("b")));
 
+    // Loaded by a click, the children of a checked node come checked: looking inside a
+    // folder never narrows the search; under an unchecked one they come unchecked.
     Click(drive);
-    Click(Node("a")); // loaded by a click: the new children come unchecked
+    Node("b")->setCheckState(0, Qt::Unchecked);
+    Click(Node("a"));
     Click(Node("a/x"));
-    ASSERT_NE(Node("a/x/deep"), nullptr);
-    EXPECT_TRUE(!FolderTree::Checked(Node("a/x")) && FolderTree::Checked(drive));
-
-    drive->setCheckState(0, Qt::Unchecked);
-    drive->setCheckState(0, Qt::Checked);
-    for (const char* folder : {"a", "a/x", "a/x/deep", "a/y", "b"})
+    ASSERT_TRUE(Node("a/x/deep") && Node("b/z"));
+    for (const char* folder : {"a", "a/x", "a/x/deep", "a/y"})
         EXPECT_TRUE(FolderTree::Checked(Node(folder))) << folder;
+    EXPECT_FALSE(FolderTree::Checked(Node("b/z")));
+
+    for (const Qt::CheckState state : {Qt::Unchecked, Qt::Checked}) {
+        drive->setCheckState(0, state);
+        for (const char* folder : {"a", "a/x", "a/x/deep", "a/y", "b", "b/z"})
+            EXPECT_EQ(Node(folder)->checkState(0), state) << folder;
+    }
     // Downward only: unchecking a child leaves its parent.
     Node("a/x")->setCheckState(0, Qt::Unchecked);
     EXPECT_FALSE(FolderTree::Checked(Node("a/x/deep")));
