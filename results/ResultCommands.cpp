@@ -92,8 +92,8 @@ void ResultCommands::OpenResultFile() {
         return;
     }
     ShadeGroups(results_);
-    host_.Engine().SetStatusText(QStringLiteral("Finished."));
     if (outcome.status == LoadOutcome::Status::Loaded) {
+        host_.Engine().SetStatusText(QStringLiteral("Finished."));
         // Save Result writes back to the file on screen, never into an earlier one.
         results_.SetCurrentResultFile(path);
         results_.SetResultChanged(false);
@@ -104,10 +104,15 @@ void ResultCommands::OpenResultFile() {
         results_.SetCurrentResultFile({});
         results_.SetResultChanged(true);
     }
+    // The status bar says what happened too, also once the notice is closed.
+    const bool inPart = outcome.status == LoadOutcome::Status::ReadInPart;
+    host_.Engine().SetStatusText(inPart ? QStringLiteral("The result file was read only in part.")
+                                        : QStringLiteral("The result file could not be read."));
     const QString reason =
         outcome.reason.isEmpty() ? QString() : QLatin1Char('\n') + outcome.reason;
-    host_.Prompts().Notice(
-        QStringLiteral("The result file %1 could not be read.%2").arg(path, reason));
+    host_.Prompts().Notice((inPart ? QStringLiteral("The result file %1 was read only in part.%2")
+                                   : QStringLiteral("The result file %1 could not be read.%2"))
+                               .arg(path, reason));
 }
 
 void ResultCommands::LoaderTick() {

@@ -1,5 +1,6 @@
 #include "ResultCommands.h"
 #include "RecordingDesktopKit.h"
+#include "RecordingFileSystem.h"
 #include "ResultCommandHost.h"
 #include "ResultsFixture.h"
 #include "ScriptedPrompt.h"
@@ -84,12 +85,23 @@ TEST_F(ResultCommandsTest, SaveWritesBackToTheOpenedFileAndSaveAsAsks) {
                            "ShowSaveDialog|7|Save Result As|" + ResultFileFilter() + "|qdr"}));
     EXPECT_EQ(LinesIn("opened.qdr") + LinesIn("earlier.qdr") + LinesIn("second.qdr"), 3);
     EXPECT_EQ(results.CurrentResultFile(), Path("second.qdr"));
-    // A result file that cannot be read gives one notice and keeps the current file.
+    EXPECT_EQ(host.statusTexts.back(), "Finished.");
+    // A result file that cannot be read gives one notice and keeps the current file; the status
+    // bar says what happened, also for a file read in part.
     kit.openAnswer = {Path("missing")};
     commands.OpenResultFile();
     ASSERT_EQ(prompt.notices.size(), 1);
     EXPECT_TRUE(prompt.notices[0].contains(Path("missing")));
     EXPECT_EQ(results.CurrentResultFile(), Path("second.qdr"));
+    EXPECT_EQ(host.statusTexts.back(), "The result file could not be read.");
+    const std::string big =
+        WriteLines("big.qdr", Texts(600, tree.Root() + std::string(200, '/') + "a\tK"));
+    InstallRecordingFileSystem().failFrom[big] = 1 << 16;
+    kit.openAnswer = {Path("big.qdr")};
+    commands.OpenResultFile();
+    EXPECT_GT(results.AllList().RowCount(), 0);
+    EXPECT_EQ(host.statusTexts.back(), "The result file was read only in part.");
+    EXPECT_EQ(prompt.notices.size(), 2);
 }
 
 TEST_F(ResultCommandsTest, NewJobOpenAndSaveChangeNothingWhileAJobOrALoadRuns) {
