@@ -104,6 +104,22 @@ TEST_F(ResultCommandsTest, SaveWritesBackToTheOpenedFileAndSaveAsAsks) {
     EXPECT_EQ(prompt.notices.size(), 2);
 }
 
+// A typed name gets ".qdr"; the dialog asked about the name as typed, so replacing the file with
+// the extension is asked about here.
+TEST_F(ResultCommandsTest, SaveAsksBeforeTheAddedExtensionNamesAnExistingFile) {
+    AddRow();
+    WriteLines("name.qdr", {"old"});
+    kit.saveAnswer = Path("name");
+    prompt.answers = {Answer::No, Answer::Yes};
+    EXPECT_FALSE(commands.SaveResult(true));
+    EXPECT_EQ(TestTree::Read(tree.Path("name.qdr")), "old\r\n");
+    EXPECT_TRUE(results.CurrentResultFile().isEmpty());
+    EXPECT_TRUE(commands.SaveResult(true));
+    EXPECT_EQ(prompt.questions, QStringList(2, ReplaceQuestion(Path("name.qdr"))));
+    EXPECT_EQ(results.CurrentResultFile(), Path("name.qdr"));
+    EXPECT_FALSE(QFile::exists(Path("name")));
+}
+
 TEST_F(ResultCommandsTest, NewJobOpenAndSaveChangeNothingWhileAJobOrALoadRuns) {
     AddRow();
     kit.openAnswer = {Path("other.qdr")};
