@@ -1,6 +1,5 @@
 #include "ResultCommands.h"
 #include "RecordingDesktopKit.h"
-#include "RecordingFileSystem.h"
 #include "ResultCommandHost.h"
 #include "ResultsFixture.h"
 #include "ScriptedPrompt.h"
@@ -78,46 +77,26 @@ TEST_F(ResultCommandsTest, SaveWritesBackToTheOpenedFileAndSaveAsAsks) {
     results.AllList().removeRows(0, 1); // as Delete leaves it
     results.SetResultChanged(true);
     EXPECT_TRUE(commands.SaveResult(false));
-    kit.saveAnswer = Path("second.qdr");
+    EXPECT_EQ(host.statusTexts.back(), "Finished.");
+    // The dialog asked about the typed name only: replacing it with ".qdr" added is asked here.
+    kit.saveAnswer = Path("second");
+    WriteLines("second.qdr", {"old"});
+    prompt.answers = {Answer::No, Answer::Yes};
+    EXPECT_FALSE(commands.SaveResult(true));
     EXPECT_TRUE(commands.SaveResult(true));
-    EXPECT_EQ(kit.calls,
-              (QStringList{"ShowOpenDialog|7|Open Result File|" + ResultFileFilter(),
-                           "ShowSaveDialog|7|Save Result As|" + ResultFileFilter() + "|qdr"}));
+    EXPECT_EQ(prompt.questions, QStringList(2, ReplaceQuestion(Path("second.qdr"))));
+    const QString saveCall = "ShowSaveDialog|7|Save Result As|" + ResultFileFilter() + "|qdr";
+    EXPECT_EQ(kit.calls, (QStringList{"ShowOpenDialog|7|Open Result File|" + ResultFileFilter(),
+                                      saveCall, saveCall}));
     EXPECT_EQ(LinesIn("opened.qdr") + LinesIn("earlier.qdr") + LinesIn("second.qdr"), 3);
     EXPECT_EQ(results.CurrentResultFile(), Path("second.qdr"));
-    EXPECT_EQ(host.statusTexts.back(), "Finished.");
-    // A result file that cannot be read gives one notice and keeps the current file; the status
-    // bar says what happened, also for a file read in part.
+    // A result file that cannot be read gives one notice, keeps the current file, and says so.
     kit.openAnswer = {Path("missing")};
     commands.OpenResultFile();
     ASSERT_EQ(prompt.notices.size(), 1);
     EXPECT_TRUE(prompt.notices[0].contains(Path("missing")));
     EXPECT_EQ(results.CurrentResultFile(), Path("second.qdr"));
     EXPECT_EQ(host.statusTexts.back(), "The result file could not be read.");
-    const std::string big =
-        WriteLines("big.qdr", Texts(600, tree.Root() + std::string(200, '/') + "a\tK"));
-    InstallRecordingFileSystem().failFrom[big] = 1 << 16;
-    kit.openAnswer = {Path("big.qdr")};
-    commands.OpenResultFile();
-    EXPECT_GT(results.AllList().RowCount(), 0);
-    EXPECT_EQ(host.statusTexts.back(), "The result file was read only in part.");
-    EXPECT_EQ(prompt.notices.size(), 2);
-}
-
-// A typed name gets ".qdr"; the dialog asked about the name as typed, so replacing the file with
-// the extension is asked about here.
-TEST_F(ResultCommandsTest, SaveAsksBeforeTheAddedExtensionNamesAnExistingFile) {
-    AddRow();
-    WriteLines("name.qdr", {"old"});
-    kit.saveAnswer = Path("name");
-    prompt.answers = {Answer::No, Answer::Yes};
-    EXPECT_FALSE(commands.SaveResult(true));
-    EXPECT_EQ(TestTree::Read(tree.Path("name.qdr")), "old\r\n");
-    EXPECT_TRUE(results.CurrentResultFile().isEmpty());
-    EXPECT_TRUE(commands.SaveResult(true));
-    EXPECT_EQ(prompt.questions, QStringList(2, ReplaceQuestion(Path("name.qdr"))));
-    EXPECT_EQ(results.CurrentResultFile(), Path("name.qdr"));
-    EXPECT_FALSE(QFile::exists(Path("name")));
 }
 
 TEST_F(ResultCommandsTest, NewJobOpenAndSaveChangeNothingWhileAJobOrALoadRuns) {
