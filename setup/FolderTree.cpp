@@ -32,7 +32,9 @@ private:
 // numbers by their value ("2" before "10").
 std::vector<std::reference_wrapper<const FolderEntry>>
 ByName(const std::vector<FolderEntry>& folders) {
-    QCollator collator;
+    // The C locale has no collation of its own: the common order then, which English keeps.
+    const QLocale locale;
+    QCollator collator(locale.language() == QLocale::C ? QLocale(QLocale::English) : locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setNumericMode(true);
     std::vector<QString> names;

@@ -102,6 +102,9 @@ void frmPubMain::CreateMenus() {
         }
         menu->addAction(action);
     }
+    // The menu bar's own button for the menus a narrow window has no room for.
+    if (auto* more = menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More menus"));
 }
 
 QAction& frmPubMain::MenuItem(std::string_view name) const {

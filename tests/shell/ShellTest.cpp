@@ -1,22 +1,32 @@
 #include "AboutAddresses.h"
 #include "ClassSelector.h"
 #include "DesktopKit.h"
+#include "FolderTree.h"
 #include "FormLayout.h"
 #include "InstanceLock.h"
+#include "QtDesktopKit.h"
 #include "RecordingDesktopKit.h"
 #include "ResultFrame.h"
 #include "ResultListView.h"
 #include "frmPubMain.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSizeGrip>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace quilder {
@@ -44,6 +54,67 @@ TEST(MainWindowTest, StartsInTheDesignStateWithoutTouchingTheDisk) {
     // The lists fill their frame but for the margins.
     EXPECT_GT(window.ResultsFrame().List(0).width(), window.ResultsFrame().width() * 9 / 10);
     EXPECT_TRUE(QDir(programFolder.path()).isEmpty());
+}
+
+TEST(MainWindowTest, MadeTinyItKeepsEveryControlUsableAndEveryControlHasAName) {
+    QTemporaryDir programFolder;
+    frmPubMain window(programFolder.path());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.resize(300, 200);
+    const FolderTree& tree = window.Tree();
+    const QWidget& options = *window.ResultsFrame().Option(7).parentWidget();
+    const auto rightEdge = [&](const QWidget& w) {
+        return w.mapTo(&window, QPoint(w.width(), 0)).x();
+    };
+    // Room for a few folders, all view options inside their frame, the status panels apart.
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return tree.viewport()->height() >= 4 * tree.sizeHintForRow(0) &&
+               rightEdge(options) <= rightEdge(window.ResultsFrame()) &&
+               window.ResultsFrame().List(0).height() > 0 &&
+               rightEdge(window.StatusPanel(1)) <=
+                   window.StatusPanel(2).mapTo(&window, QPoint()).x() &&
+               rightEdge(window.StatusPanel(3)) <= window.width();
+    })) << window.width()
+        << "x" << window.height() << ", tree " << tree.viewport()->height();
+
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        if (!qobject_cast<QAbstractButton*>(control) && !qobject_cast<QSizeGrip*>(control) &&
+            (!qobject_cast<QAbstractItemView*>(control) || qobject_cast<QHeaderView*>(control)))
+            continue;
+        EXPECT_FALSE(
+            QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty())
+            << control->metaObject()->className() << " " << control->objectName().toStdString();
+    }
+}
+
+TEST(QtDesktopKitTest, DialogsStartAtHomeThenInTheFolderLastChosen) {
+    QTemporaryDir files;
+    const QString old = files.filePath(QStringLiteral("sub/old.qdr"));
+    ASSERT_TRUE(QDir(files.path()).mkdir(QStringLiteral("sub")) &&
+                QFile(old).open(QIODevice::WriteOnly));
+    QStringList startedIn;
+    // Answers the next file dialog with a file, noting the folder it opened in.
+    const auto answer = [&startedIn](const QString& file) {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [poll, file, &startedIn] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            startedIn << dialog->directory().absolutePath();
+            dialog->selectFile(file);
+            static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
+            poll->deleteLater();
+        });
+        poll->start(10);
+    };
+    const QString filter = QStringLiteral("Q (*.qdr)") + QChar() + "*.qdr" + QChar();
+    QtDesktopKit kit;
+    answer(old);
+    EXPECT_EQ(kit.ShowOpenDialog(0, "Open", filter, {}, false), QStringList{old});
+    answer(files.filePath(QStringLiteral("sub/new")));
+    EXPECT_EQ(kit.ShowSaveDialog(0, "Save", {}, filter, {}, "qdr"),
+              files.filePath(QStringLiteral("sub/new.qdr")));
+    EXPECT_EQ(startedIn, QStringList({QDir::homePath(), QFileInfo(old).absolutePath()}));
 }
 
 TEST(FormResizeTest, LaysOutInTwipsWidensOnlyThePathColumnAndKeepsSizesWhenMinimised) {
