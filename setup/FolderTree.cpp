@@ -63,6 +63,8 @@ FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
     setUniformRowHeights(true);
     setExpandsOnDoubleClick(false);
+    // Deep folders are wider than the tree: the arrows scroll by a step, not to the far end.
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setSortingEnabled(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);

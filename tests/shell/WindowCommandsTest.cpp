@@ -9,9 +9,11 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QTimer>
 #include <QMenuBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -70,6 +72,23 @@ TEST_F(WindowCommandsTest, MenuHelpThenShutDownClosesHelpAndAbout) {
         if (top->isVisible() && (qobject_cast<HelpWindow*>(top) || qobject_cast<frmPubAbout*>(top)))
             opened << top;
     EXPECT_EQ(opened.size(), 2);
+    // The guide's pictures are built in: found wherever the program runs from.
+    int pictures = 0;
+    const auto found = [](HelpWindow& help, const QString& name) {
+        return !help.loadResource(QTextDocument::ImageResource, QUrl(name)).toByteArray().isEmpty();
+    };
+    for (const QPointer<QWidget>& top : opened) {
+        auto* help = qobject_cast<HelpWindow*>(top.data());
+        for (QTextBlock block = help ? help->document()->begin() : QTextBlock(); block.isValid();
+             block = block.next())
+            for (auto part = block.begin(); !part.atEnd(); ++part) {
+                const QTextImageFormat image = part.fragment().charFormat().toImageFormat();
+                if (!image.isValid()) continue;
+                ++pictures;
+                EXPECT_TRUE(found(*help, image.name())) << image.name().toStdString();
+            }
+    }
+    EXPECT_GE(pictures, 5);
     window.close();
     window.ReleaseServices();
     Q_EMIT file.hovered(&window.MenuItem("men0000")); // no menu help after shut-down
