@@ -275,7 +275,8 @@ def steps(desk):
         settle()
         tick(find(tree, "table cell", "sample"))
         settle()
-        shot("step-1-tick.png", window)
+        x, y, w, h = extents(find(frame, "panel", "Preparation"))
+        shot("step-1-tick.png", (max(0, x - 4), y - 4, w + 8, h + 8))
 
         # Step 2: Find, and the groups.
         key("F3")
@@ -286,7 +287,7 @@ def steps(desk):
         settle()
         shot("main-window.png", window)
         px, py, pw, ph = extents(find(frame, "panel", "Result"))
-        area = (px, py, WIDTH - px, HEIGHT - py)  # the Result frame and the status bar
+        area = (px - 4, py - 4, WIDTH - px + 4, HEIGHT - py + 4)  # the Result frame, status bar
         shot("step-2-groups.png", area)
 
         # Step 3: tick the copies in Backup and Downloads.
@@ -304,11 +305,11 @@ def steps(desk):
         key("Delete")
         find(app, "label", pattern="can not be recovered")
         settle()
-        shot("step-4-delete.png", window, framed=message_box(app))
+        shot("step-4-delete.png", area, framed=message_box(app))
         click(find(app, "push button", pattern="Yes"))
         find(app, "label", pattern="not deleted", timeout=60)
         settle()
-        shot("step-5-check.png", window, framed=message_box(app))
+        shot("step-5-check.png", area, framed=message_box(app))
         key("Return")
 
 
