@@ -53,7 +53,8 @@ desktop-file-validate "$root/usr/share/applications/$app_id.desktop" ||
     fail "desktop-file-validate"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$app_id.metainfo.xml" ||
     fail "appstreamcli validate"
-man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/quilder.1.gz" 2>&1 >/dev/null)
+man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 \
+    man --warnings -l "$root/usr/share/man/man1/quilder.1.gz" 2>&1 >/dev/null)
 [[ -z $man_warnings ]] || fail "the manual page: $man_warnings"
 
 if [[ -n $package ]]; then
