@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# Sets up a Debian 12 machine, builds Quilder, then starts it (run) or runs every test (test).
-#   ./build.sh run     ./build.sh test
+# Sets up a Debian 12 machine, builds Quilder, then starts it (run), runs every test (test) or
+# makes the Debian package quilder_<version>_<arch>.deb in this folder (package).
+#   ./build.sh run     ./build.sh test     ./build.sh package
 # QUILDER_BUILD_DIR picks the build folder; QUILDER_SANITIZE=ON builds with ASan and UBSan.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 mode=${1:-}
-if [[ "$mode" != run && "$mode" != test ]]; then
-    echo "usage: ./build.sh run|test" >&2
+if [[ "$mode" != run && "$mode" != test && "$mode" != package ]]; then
+    echo "usage: ./build.sh run|test|package" >&2
     exit 2
 fi
 
 packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev)
+# dpkg-shlibdeps finds the package's Depends.
+[[ $mode == package ]] && packages+=(dpkg-dev)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
@@ -36,7 +39,23 @@ if ((${#missing[@]})); then
 fi
 
 build_dir=${QUILDER_BUILD_DIR:-build}
-cmake -S . -B "$build_dir" -G Ninja -DQUILDER_SANITIZE="${QUILDER_SANITIZE:-OFF}"
+# ccache, where installed, makes rebuilds cheap; an empty launcher undoes an earlier one.
+launcher=
+if command -v ccache >/dev/null 2>&1; then launcher=ccache; fi
+cmake -S . -B "$build_dir" -G Ninja -DQUILDER_SANITIZE="${QUILDER_SANITIZE:-OFF}" \
+    -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher"
+
+if [[ $mode == package ]]; then
+    # Only what the package holds; cpack itself builds nothing.
+    cmake --build "$build_dir" --target quilder compressed_documents
+    rm -f "$build_dir"/quilder_*.deb
+    (cd "$build_dir" && cpack -G DEB)
+    deb=$(cd "$build_dir" && echo quilder_*.deb)
+    mv "$build_dir/$deb" .
+    echo "build.sh: made ./$deb; install it with: sudo apt install ./$deb"
+    exit 0
+fi
+
 cmake --build "$build_dir"
 
 if [[ $mode == test ]]; then

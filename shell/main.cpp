@@ -8,6 +8,8 @@
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("quilder"));
+    // Lets a Wayland desktop match the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quilder"));
     // Before any window: a second instance on the same work store ends at once, silently.
     const QString programFolder =
         quilder::ProgramFolder(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath());

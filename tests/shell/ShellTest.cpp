@@ -4,6 +4,7 @@
 #include "FolderTree.h"
 #include "FormLayout.h"
 #include "InstanceLock.h"
+#include "ProgramFolder.h"
 #include "RecordingDesktopKit.h"
 #include "ResultFrame.h"
 #include "ResultListView.h"
@@ -128,6 +129,21 @@ TEST(AboutBoxTest, OneModelessBoxWithFixedSizeLinksAndEsc) {
 
     QTest::keyClick(about, Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return about.isNull(); }));
+}
+
+TEST(ProgramFolderTest, AnInstalledProgramKeepsItsStoreInTheUsersDataFolderEvenForRoot) {
+    QTemporaryDir root;
+    ASSERT_TRUE(QDir(root.path()).mkpath("bin") && QDir(root.path()).mkpath("portable"));
+    const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(root.path() + "/data"));
+    EXPECT_EQ(ProgramFolder(root.path() + "/portable"), root.path() + "/portable");
+    const QString data = root.path() + "/data/" + QCoreApplication::applicationName();
+    EXPECT_EQ(ProgramFolder(root.path() + "/missing"), data);
+    // Tests run as root, for whom a system `bin` folder is writable too.
+    EXPECT_EQ(ProgramFolder(root.path() + "/bin"), data);
+    EXPECT_TRUE(QFileInfo(data).isDir() && QDir(data).isEmpty());
+    EXPECT_TRUE(QDir(root.path() + "/bin").isEmpty());
+    qputenv("XDG_DATA_HOME", savedDataHome);
 }
 
 TEST(SingleInstanceTest, ASecondStartEndsAtOnceAndTheFirstRunsOn) {
