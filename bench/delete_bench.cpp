@@ -37,6 +37,7 @@ class YesPrompt : public Prompt {
 public:
     void Notice(const QString& text) override { std::printf("notice: %s\n", qPrintable(text)); }
     PromptAnswer AskYesNo(const QString&) override { return PromptAnswer::Yes; }
+    PromptAnswer AskYesNoDefaultNo(const QString&) override { return PromptAnswer::Yes; }
     PromptAnswer AskYesNoCancel(const QString&) override { return PromptAnswer::Yes; }
 };
 
@@ -59,9 +60,9 @@ public:
 // Times the deletions and reads, to tell the file system's share from the program's.
 class TimedFileSystem : public FileSystem {
 public:
-    bool DeleteFile(const std::string& path) override {
+    bool DeleteFileAt(int folder, const std::string& name) override {
         const Clock clock(deleting);
-        return FileSystem::DeleteFile(path);
+        return FileSystem::DeleteFileAt(folder, name);
     }
     long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) override {
         const Clock clock(reading);
@@ -89,6 +90,8 @@ public:
         QCoreApplication::processEvents();
         return true;
     }
+    bool StopRequested() const override { return false; }
+    void SetStopRequested(bool) override {}
     QString StatusText() const override { return status; }
     void SetStatusText(const QString& text) override { status = text; }
 

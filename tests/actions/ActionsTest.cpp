@@ -34,6 +34,8 @@ protected:
         if (onYield) onYield();
         return true;
     }
+    bool StopRequested() const override { return stop; }
+    void SetStopRequested(bool request) override { stop = request; }
     QString StatusText() const override { return status; }
     void SetStatusText(const QString& text) override { status = text; }
 
@@ -70,6 +72,7 @@ protected:
     RecordingDesktopKit kit;
     QString status = QStringLiteral("Finished.");
     std::function<void()> onYield;
+    bool stop = false;
 };
 
 TEST_F(ActionsTest, DeleteChangesNothingWhenThereIsNothingItMayDelete) {

@@ -12,6 +12,7 @@ class ScriptedPrompt : public Prompt {
 public:
     void Notice(const QString& text) override { notices << text; }
     PromptAnswer AskYesNo(const QString& text) override { return Answer(text); }
+    PromptAnswer AskYesNoDefaultNo(const QString& text) override { return Answer(text); }
     PromptAnswer AskYesNoCancel(const QString& text) override { return Answer(text); }
 
     QStringList notices;
