@@ -23,13 +23,14 @@ QString LastCopiesQuestion(const LastCopies& last) {
     const QString size = last.bytes < 1024 ? SizeText(last.bytes, SizeUnit::Bytes)
                          : last.bytes < (1u << 20) ? SizeText(last.bytes, SizeUnit::KB)
                                                    : SizeText(last.bytes, SizeUnit::MB);
-    return (last.groups == 1
-                ? QStringLiteral("Every file of 1 group is checked (%2): it would lose every copy.")
-                : QStringLiteral(
-                      "Every file of %1 groups is checked (%2): they would lose every copy."))
-               .arg(last.groups)
-               .arg(size) +
-           QStringLiteral(" Delete them all the same?");
+    const QString lose =
+        last.groups == 1
+            ? QStringLiteral("Every file of 1 group is checked (%1): it would lose every copy.")
+                  .arg(size)
+            : QStringLiteral("Every file of %1 groups is checked (%2): they would lose every copy.")
+                  .arg(last.groups)
+                  .arg(size);
+    return lose + QStringLiteral(" Delete them all the same?");
 }
 
 struct Tally {

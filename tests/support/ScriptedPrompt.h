@@ -4,6 +4,12 @@
 
 #include <QStringList>
 #include <deque>
+#include <ostream>
+
+// Failed expectations on texts show the texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace quilder::test {
 
