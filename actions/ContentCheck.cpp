@@ -66,7 +66,8 @@ ContentVerdict ContentCheck::Compare(FolderHandles& folders, RecordedEntry& file
     const std::uint64_t size = file.state.size;
     for (std::uint64_t offset = 0; offset < size; offset += kChunk) {
         if (offset > 0 && !yield_()) return ContentVerdict::Abandoned;
-        const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size - offset));
+        const auto length =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size - offset));
         if (!a.ReadWhole(first_.data(), length, offset) ||
             !b.ReadWhole(second_.data(), length, offset))
             return ContentVerdict::NotCompared;

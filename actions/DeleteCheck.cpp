@@ -160,7 +160,8 @@ private:
             for (std::size_t r = 0; r < rows.size(); ++r) {
                 const int other = members_[g][r];
                 if (rows[r].ticked) continue;
-                if (other == index) sameFileStays = true;
+                if (other == index)
+                    sameFileStays = true;
                 else if (!files_[static_cast<std::size_t>(other)].ticked &&
                          std::find(staying.begin(), staying.end(), other) == staying.end())
                     staying.push_back(other);

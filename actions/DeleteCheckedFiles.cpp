@@ -20,7 +20,7 @@ namespace quilder {
 namespace {
 
 QString LastCopiesQuestion(const LastCopies& last) {
-    const QString size = last.bytes < 1024 ? SizeText(last.bytes, SizeUnit::Bytes)
+    const QString size = last.bytes < 1024         ? SizeText(last.bytes, SizeUnit::Bytes)
                          : last.bytes < (1u << 20) ? SizeText(last.bytes, SizeUnit::KB)
                                                    : SizeText(last.bytes, SizeUnit::MB);
     const QString lose =
@@ -46,8 +46,8 @@ struct Tally {
 void NoteFailure(Tally& tally, const CheckedFile& file, int error) {
     if (tally.failed++ > 0) return;
     tally.firstFailed = file.path;
-    tally.firstReason = error != 0 ? qt_error_string(error)
-                                   : QStringLiteral("it is no longer a regular file");
+    tally.firstReason =
+        error != 0 ? qt_error_string(error) : QStringLiteral("it is no longer a regular file");
 }
 
 // The second pass, without yielding: every file the check let go is looked at once more with

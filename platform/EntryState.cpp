@@ -16,9 +16,12 @@ std::int64_t Nanoseconds(const timespec& t) {
 }
 
 EntryState StateOf(const struct stat& st) {
-    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-            static_cast<std::uint64_t>(st.st_size), Nanoseconds(st.st_mtim),
-            Nanoseconds(st.st_ctim), static_cast<std::uint64_t>(st.st_nlink)};
+    return {static_cast<std::uint64_t>(st.st_dev),
+            static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::uint64_t>(st.st_size),
+            Nanoseconds(st.st_mtim),
+            Nanoseconds(st.st_ctim),
+            static_cast<std::uint64_t>(st.st_nlink)};
 }
 
 FolderId IdOf(const struct stat& st) {

@@ -15,8 +15,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <functional>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,6 +73,9 @@ protected:
         prompt.answers.insert(prompt.answers.end(), times, PromptAnswer::Yes);
         DeleteCommand(*this);
     }
+    QString LastNotice() const {
+        return prompt.notices.isEmpty() ? QString() : prompt.notices.last();
+    }
     // Files written long ago: a rewrite now shows in their times.
     static void Age(const Paths& paths) {
         const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
@@ -104,7 +107,7 @@ TEST_F(ActionsTest, DeleteChangesNothingWhenThereIsNothingItMayDelete) {
     ASSERT_TRUE(results.TryBeginLoad()); // a load's end would mark the result as saved
     DeleteAnsweringYes();
     results.EndLoad();
-    EXPECT_EQ(prompt.notices.last(), kLoadRunningNotice);
+    EXPECT_EQ(LastNotice(), kLoadRunningNotice);
 
     // A file that cannot be deleted, or that is no regular file any more, keeps its rows and
     // its check; the notice names the first and says why.
@@ -113,7 +116,7 @@ TEST_F(ActionsTest, DeleteChangesNothingWhenThereIsNothingItMayDelete) {
     tree.Folder("y");
     results.SetCurrentResultFile("saved.qdr");
     DeleteAnsweringYes();
-    EXPECT_EQ(prompt.notices.last(),
+    EXPECT_EQ(LastNotice(),
               "2 checked files could not be deleted; they keep their rows.\nThe first: '" +
                   PathToText(group[1]) + "': " + qt_error_string(EPERM) + ".");
     EXPECT_TRUE(Exists(group[0]) && Exists(group[1]));
@@ -195,7 +198,8 @@ TEST_F(ActionsTest, FileThatIsNoCopyOfOneThatStaysIsKept) {
     EXPECT_TRUE(results.List(0).Row(1).checked);
     ASSERT_EQ(prompt.notices.size(), 2);
     EXPECT_EQ(prompt.notices[0], kDeleteCheckingNotice);
-    EXPECT_TRUE(prompt.notices[1].startsWith("1 checked file was not deleted: its content differs"));
+    EXPECT_TRUE(
+        prompt.notices[1].startsWith("1 checked file was not deleted: its content differs"));
     EXPECT_TRUE(prompt.notices[1].endsWith("the other rows of its group that stay name the same "
                                            "file."));
     EXPECT_FALSE(results.JobRunning());
@@ -217,7 +221,7 @@ TEST_F(ActionsTest, CrossedRowsKeepBothAndNoSpellingOutlivesADeletedFile) {
     DeleteAnsweringYes();
     EXPECT_TRUE(Exists(ab[0]) && Exists(ab[1]) && Exists(ab[3]));
     EXPECT_FALSE(Exists(ab[2]));
-    EXPECT_EQ(prompt.notices.last().left(40), "2 checked files were not deleted: every ");
+    EXPECT_EQ(LastNotice().left(40), "2 checked files were not deleted: every ");
     EXPECT_EQ(RowFiles(0), (Paths{ab[0], tree.Path("d/./b"), tree.Path("L/a"), tree.Path("/d/b"),
                                   ab[3], ab[3]}));
     EXPECT_EQ(RowFiles(5), Paths{ab[3]});
@@ -240,7 +244,7 @@ TEST_F(ActionsTest, GroupSplitAcrossClassesIsCheckedWhole) {
     DeleteAnsweringYes();
     EXPECT_EQ(prompt.questions, QStringList{kDeleteQuestion});
     EXPECT_TRUE(Exists(g[0]) && Exists(g[1]));
-    EXPECT_TRUE(prompt.notices.last().startsWith("2 checked files were not deleted: their"));
+    EXPECT_TRUE(LastNotice().startsWith("2 checked files were not deleted: their"));
 }
 
 // Another program acts while the check yields: what is deleted is what was compared.
@@ -273,7 +277,7 @@ TEST_F(ActionsTest, FilesChangedDuringTheCheckAreKept) {
     DeleteAnsweringYes();
     EXPECT_FALSE(Exists(z[0]));
     EXPECT_TRUE(Exists(a[0]) && Exists(b[0]) && Exists(c[0]) && Exists(c[1]));
-    EXPECT_TRUE(prompt.notices.last().startsWith("3 checked files were not deleted"));
+    EXPECT_TRUE(LastNotice().startsWith("3 checked files were not deleted"));
 }
 
 TEST_F(ActionsTest, OpensCheckedRowsInRowOrderAndTheirFolderOncePerRow) {
