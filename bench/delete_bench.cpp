@@ -9,6 +9,7 @@
 #include "ActionHost.h"
 #include "DeleteCheckedFiles.h"
 #include "DesktopKit.h"
+#include "EngineHost.h"
 #include "FileSystem.h"
 #include "PathText.h"
 #include "Prompt.h"
@@ -85,9 +86,12 @@ public:
     ResultSet& Results() override { return results; }
     Prompt& Prompts() override { return prompt; }
     DesktopKit& Desktop() override { return desktop; }
+    // Paced as the window paces its yields.
     bool Yield() override {
+        if (!pacer.Due()) return true;
         ++yields;
         QCoreApplication::processEvents();
+        pacer.Ran();
         return true;
     }
     bool StopRequested() const override { return false; }
@@ -100,6 +104,7 @@ public:
     NoDesktop desktop;
     QString status;
     long yields = 0;
+    YieldPacer pacer;
 };
 
 // Class list and a size under 1 MB, mixed as the bench tree mixes them (Tiny 20, Very Small 36,
