@@ -2,9 +2,9 @@
 
 #include "ActionHost.h"
 #include "DeleteCheck.h"
-#include "EntryState.h"
 #include "FileSystem.h"
 #include "Prompt.h"
+#include "RemoveCheckedFiles.h"
 #include "RemoveRows.h"
 #include "ResultCommands.h"
 #include "ResultSet.h"
@@ -33,76 +33,12 @@ QString LastCopiesQuestion(const LastCopies& last) {
     return lose + QStringLiteral(" Delete them all the same?");
 }
 
-struct Tally {
-    int differs = 0; // or changed since compared
-    int sameFile = 0;
-    int noneStays = 0;
-    int failed = 0;
-    QString firstFailed;
-    QString firstReason;
-    std::vector<const CheckedFile*> removed; // or gone before they could be
-};
-
-void NoteFailure(Tally& tally, const CheckedFile& file, int error) {
-    if (tally.failed++ > 0) return;
-    tally.firstFailed = file.path;
-    tally.firstReason =
-        error != 0 ? qt_error_string(error) : QStringLiteral("it is no longer a regular file");
-}
-
-// The second pass, without yielding: every file the check let go is looked at once more with
-// the copies that stay for it, and deleted at once if none of them changed.
-Tally DeleteFiles(const std::vector<CheckedFile>& files, FileSystem& fs) {
-    Tally tally;
-    EntryRemover remover(fs, [&fs](int folder, const std::string& name) {
-        errno = 0;
-        return fs.DeleteFileAt(folder, name) ? 0 : (errno != 0 ? errno : EIO);
-    });
-    FolderHandles folders(fs);
-    for (const CheckedFile& file : files) {
-        switch (file.verdict) {
-        case FileVerdict::Remove: {
-            using Kind = EntryRemover::Outcome::Kind;
-            const EntryRemover::Outcome outcome = remover.Remove(file.entry, file.copies);
-            if (outcome.kind == Kind::Removed || outcome.kind == Kind::Gone)
-                tally.removed.push_back(&file);
-            else if (outcome.kind == Kind::Changed)
-                ++tally.differs;
-            else
-                NoteFailure(tally, file, outcome.kind == Kind::NotFile ? 0 : outcome.error);
-            break;
-        }
-        case FileVerdict::Gone:
-            // One that has come back since was never compared.
-            if (LookUpEntry(folders, file.entry.folderPath, file.entry.name).kind ==
-                EntryLook::Kind::Missing)
-                tally.removed.push_back(&file);
-            else
-                ++tally.differs;
-            break;
-        case FileVerdict::Differs:
-            ++tally.differs;
-            break;
-        case FileVerdict::SameFile:
-            ++tally.sameFile;
-            break;
-        case FileVerdict::NoneStays:
-            ++tally.noneStays;
-            break;
-        case FileVerdict::CannotRemove:
-            NoteFailure(tally, file, file.error);
-            break;
-        }
-    }
-    return tally;
-}
-
 QString Counted(int count, const char* one, const char* many) {
     return count == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(count);
 }
 
 // One notice for everything that stayed, or nothing.
-QString KeptNotice(const Tally& tally) {
+QString KeptNotice(const RemovalTally& tally) {
     QStringList parts;
     if (tally.differs > 0)
         parts << Counted(tally.differs,
@@ -172,7 +108,12 @@ bool DeleteCheckedFiles(ActionHost& host, int listIndex) {
         return true;
     }
 
-    const Tally tally = DeleteFiles(files, FileSystemService());
+    FileSystem& fs = FileSystemService();
+    const RemovalTally tally =
+        RemoveCheckedFiles(files, fs, [&fs](int folder, const std::string& name) {
+            errno = 0;
+            return fs.DeleteFileAt(folder, name) ? 0 : (errno != 0 ? errno : EIO);
+        });
     if (RemoveRowsOfFiles(*results, tally.removed) && !results->CurrentResultFile().isEmpty())
         results->SetResultChanged(true);
     const QString notice = KeptNotice(tally);
