@@ -134,6 +134,8 @@ EntryRemover::Outcome EntryRemover::Remove(const RecordedEntry& file,
     const int folder = folders_.Open(file.folderPath, id, error);
     if (folder < 0) return {error == ENOENT ? Kind::Gone : Kind::Failed, error};
     if (id != file.folder) return {Kind::Changed};
+    // A file mounted over this path is its source's only copy, seen a second time.
+    if (IsMountRootAt(folder, file.name)) return {Kind::Failed, EBUSY};
     struct stat st {};
     if (fstatat(folder, file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? Outcome{Kind::Gone} : Outcome{Kind::Failed, errno};
