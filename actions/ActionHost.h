@@ -21,6 +21,9 @@ public:
     // Lets the window handle its pending events once. False when the window is closing: the
     // caller then drops its work and returns without touching the result set again.
     virtual bool Yield() = 0;
+    // The Stop command's request (F6), which the check before a delete obeys and uses up.
+    virtual bool StopRequested() const = 0;
+    virtual void SetStopRequested(bool stop) = 0;
     // Status panel 1.
     virtual QString StatusText() const = 0;
     virtual void SetStatusText(const QString& text) = 0;

@@ -12,6 +12,10 @@ void ResultSet::ClearAll() {
         list->Clear();
 }
 
+const QString& ResultSet::BusyNotice() const {
+    return running_ == Work::DeleteCheck ? kDeleteCheckingNotice : kJobRunningNotice;
+}
+
 void ResultSet::OptionClicked(int v) {
     if (v < 0 || v >= kResultListCount) return;
     if (visible_ != v) {
