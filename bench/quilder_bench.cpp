@@ -203,6 +203,7 @@ int main(int argc, char** argv) {
     clock.start();
     bool written = false;
     std::optional<StoreFailure> failure;
+    host.StartGapProbe();
     if (!args->resultFile.isEmpty()) {
         written = LoadAndList(host, args->resultFile, clock);
     } else {
@@ -211,6 +212,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "peak resident KB before loading: %ld\n", PeakResidentKb());
         written = LoadAndList(host, {}, clock);
     }
+    host.FinishGapProbe();
     if (failure)
         std::fprintf(stderr, "quilder-bench: cannot write the work store: %s: %s\n",
                      failure->path.c_str(), failure->reason.toLocal8Bit().constData());

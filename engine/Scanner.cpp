@@ -65,7 +65,7 @@ PhaseOutcome RunScanningPhase(EngineHost& host, int nodeCount) {
         }
         host.Yield();
     }
-    lists.WriteShared();
+    lists.WriteShared([&host] { host.Yield(); });
     return {PhaseVerdict::Completed, lists.TakeFailure()};
 }
 

@@ -44,7 +44,14 @@ void frmPubMain::ConnectJobCommands() {
         // The job's first yield always runs the event loop: the new status shows at once, and a
         // close or Stop already waiting is seen however quickly the job would end.
         yieldPacer_.Reset();
+        gapLog_ = GapProbe::LogFileFromEnvironment();
+        if (!gapLog_.isEmpty() && !gapProbe_) gapProbe_ = std::make_unique<GapProbe>();
+        if (gapProbe_) gapProbe_->Start();
         RunFindJob(*this);
+        if (gapProbe_) {
+            gapProbe_->Finish();
+            gapProbe_->AppendTo(gapLog_);
+        }
     });
     // Stop only asks; the job looks at the request at its check points. One given while no job
     // runs ends the next job after its first node.

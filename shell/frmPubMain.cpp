@@ -246,9 +246,11 @@ void frmPubMain::Yield() {
     if (!yieldPacer_.Due()) return;
     QCoreApplication::processEvents();
     yieldPacer_.Ran();
+    if (gapProbe_) gapProbe_->Turn();
 }
 
 void frmPubMain::SetStatusText(const QString& text) {
+    if (gapProbe_) gapProbe_->SetStatus(text);
     panels_[0]->setText(text);
 }
 

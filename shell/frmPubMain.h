@@ -3,6 +3,7 @@
 #include "ActionHost.h"
 #include "FindJob.h"
 #include "FormLayout.h"
+#include "GapProbe.h"
 #include "IntervalTimer.h"
 #include "Prompt.h"
 #include "ResultCommandHost.h"
@@ -144,6 +145,9 @@ private:
     bool closing_ = false;
     std::unique_ptr<ActionHost> actionHost_;
     YieldPacer yieldPacer_;
+    // QUILDER_GAP_LOG=file: the job's longest waits between event-loop turns go to that file.
+    QString gapLog_;
+    std::unique_ptr<GapProbe> gapProbe_;
 };
 
 } // namespace quilder
