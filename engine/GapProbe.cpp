@@ -26,12 +26,13 @@ void GapProbe::Start() {
 std::size_t GapProbe::IndexOf(const QString& name) {
     for (std::size_t k = 0; k < phases_.size(); ++k)
         if (phases_[k].name == name) return k;
-    phases_.push_back({name, 0, 0});
+    phases_.push_back({name, 0, 0, {}});
     return phases_.size() - 1;
 }
 
 void GapProbe::SetStatus(const QString& text) {
     if (!running_) return;
+    status_ = text;
     const QString word = text.section(QLatin1Char(' '), 0, 0);
     const std::size_t phase = IndexOf(word.isEmpty() ? QStringLiteral("-") : word);
     current_ = phase;
@@ -42,8 +43,12 @@ void GapProbe::EndInterval() {
     const std::int64_t now = clock_();
     const std::int64_t gap = now - lastTurn_;
     for (const std::size_t phase : during_) {
-        phases_[phase].longest = std::max(phases_[phase].longest, gap);
-        ++phases_[phase].turns;
+        Phase& p = phases_[phase];
+        if (gap > p.longest) {
+            p.longest = gap;
+            p.endedAt = status_;
+        }
+        ++p.turns;
     }
     during_.clear();
     if (current_ != SIZE_MAX) during_.push_back(current_);
@@ -72,7 +77,7 @@ bool GapProbe::AppendTo(const QString& file) const {
     QTextStream text(&out);
     for (const Phase& p : phases_)
         text << p.name << '\t' << QString::number(static_cast<double>(p.longest) / 1e6, 'f', 1)
-             << '\t' << p.turns << '\n';
+             << '\t' << p.turns << '\t' << p.endedAt << '\n';
     text << '\n';
     text.flush();
     return out.error() == QFile::NoError;

@@ -28,12 +28,13 @@ public:
         QString name;
         std::int64_t longest = 0;
         std::int64_t turns = 0;
+        QString endedAt; // the status text when the longest interval ended
     };
     const std::vector<Phase>& Phases() const { return phases_; }
     std::int64_t Longest(const QString& phase) const;
 
-    // Appends one line per phase ("name<TAB>longest ms<TAB>turns") and a blank line; false when
-    // the file cannot be written.
+    // Appends one line per phase ("name<TAB>longest ms<TAB>turns<TAB>status text where the
+    // longest ended") and a blank line; false when the file cannot be written.
     bool AppendTo(const QString& file) const;
 
     // The probe the environment asks for (QUILDER_GAP_LOG=file), or none.
@@ -47,6 +48,7 @@ private:
     std::vector<Phase> phases_;
     std::vector<std::size_t> during_; // phases current since the last turn
     std::size_t current_ = SIZE_MAX;
+    QString status_;
     std::int64_t lastTurn_ = 0;
     bool running_ = false;
 };

@@ -34,8 +34,9 @@ public:
     // Writes the lists the store holds after a complete scan: those of two lines or more. A list
     // of one line stays in memory for filtering to drop. A list written whole here is also kept
     // in memory for the comparison, which then need not read it back.
-    // `yield` lets the window run now and then meanwhile.
-    void WriteShared(const std::function<void()>& yield = {});
+    // `yield` lets the window run now and then meanwhile; when it answers false (the window is
+    // closing) the lists not yet written stay in memory.
+    void WriteShared(const std::function<bool()>& yield = {});
     // Writes every list of the classes from `order` on, single lines too: what a stop leaves.
     void WriteAllFrom(int order);
 

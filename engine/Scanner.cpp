@@ -60,12 +60,15 @@ PhaseOutcome RunScanningPhase(EngineHost& host, int nodeCount) {
         }
         if (host.StopRequested() || host.Closing()) {
             host.SetAnimationInterval(0);
-            lists.WriteAllFrom(0);
+            if (!host.Closing()) lists.WriteAllFrom(0); // nobody is left to wait for them
             return {PhaseVerdict::Stopped, lists.TakeFailure()};
         }
         host.Yield();
     }
-    lists.WriteShared([&host] { host.Yield(); });
+    lists.WriteShared([&host] {
+        host.Yield();
+        return !host.Closing();
+    });
     return {PhaseVerdict::Completed, lists.TakeFailure()};
 }
 

@@ -71,11 +71,12 @@ public:
         : results_(&results), host_(host), pending_(results), fs_(FileSystemService()), rows_(fs_) {
     }
 
-    // False when the result set went away during a yield: nothing may be touched then.
+    // False when the result set went away during a yield (nothing may be touched then), or
+    // the window is closing.
     bool Yield(bool flushAll) {
         pending_.Flush(flushAll);
         host_.Yield();
-        return !results_.isNull();
+        return !results_.isNull() && !host_.Closing();
     }
 
     bool LoadWorkStore() {
@@ -85,6 +86,7 @@ public:
             StoreFolder folder(fs_, TextToPath(host_.ClassBoxTag(box)));
             std::vector<std::string> names;
             if (folder.IsOpen() && folder.ListFiles(names)) {
+                if (!Yield(false)) return false; // a class of many groups takes long to list
                 const SizeUnit unit = kSizeClasses[static_cast<std::size_t>(OrderOfBox(box))].unit;
                 // In key order, the rows of a class go below the rows already there: adding
                 // them costs no merge and no second copy of the list.
@@ -93,6 +95,7 @@ public:
                 for (std::string& name : names)
                     groups.emplace_back(SortKey(name), std::move(name));
                 std::sort(groups.begin(), groups.end());
+                if (!Yield(false)) return false; // a class of many groups takes long to sort
                 std::size_t rowsSinceYield = 0;
                 for (const auto& [key, name] : groups) {
                     // A group file that could not be read whole stays for the next load.
@@ -196,9 +199,13 @@ LoadOutcome LoadResult(ResultSet& results, EngineHost& host, const QString& file
     host.SetAnimationInterval(kAnimationMs);
     host.SetStatusText(QStringLiteral("Loading result"));
     Loader loader(results, host);
+    const QPointer<ResultSet> still(&results);
     const bool alive =
         fileName.isEmpty() ? loader.LoadWorkStore() : loader.LoadResultFile(TextToPath(fileName));
-    if (!alive) return {LoadOutcome::Status::Abandoned, {}};
+    if (!alive) {
+        if (still) results.EndLoad(); // the window is closing
+        return {LoadOutcome::Status::Abandoned, {}};
+    }
     loader.Finish();
     host.SetAnimationInterval(0);
     host.SetStatusText(QStringLiteral("Loading result..."));

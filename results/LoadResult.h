@@ -13,7 +13,7 @@ struct LoadOutcome {
         Loaded,     // everything there was to read was read
         Busy,       // refused: another load runs
         Unreadable, // the result file could not be opened, or a read failed partway
-        Abandoned,  // the result set went away during a yield
+        Abandoned,  // the result set went away, or the window began closing, during a yield
     };
     Status status = Status::Loaded;
     QString reason; // with Unreadable: the system's reason

@@ -296,7 +296,10 @@ void frmPubMain::closeEvent(QCloseEvent* event) {
 }
 
 void frmPubMain::ReleaseServices() {
-    // Line files write through the file-system service, so they go first.
+    // Line files write through the file-system service, so they go first. Lists a closed job
+    // left in memory are dropped: the next job starts the store afresh, and writing them could
+    // keep the user waiting.
+    ScanListsService().Clear();
     ReleaseScanListsService();
     ReleaseLineFileService();
     ReleaseFileSystemService();
