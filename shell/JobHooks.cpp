@@ -59,8 +59,13 @@ void frmPubMain::ConnectJobCommands() {
     router_->Handle(QStringLiteral("men0103"), [this] { DeleteCommand(*actionHost_); });
     router_->Handle(QStringLiteral("men0104"), [this] { OpenFilesCommand(*actionHost_); });
     router_->Handle(QStringLiteral("men0105"), [this] { OpenFoldersCommand(*actionHost_); });
-    connect(&tim_, &IntervalTimer::timeout, this,
-            [this] { SetStatusText(AnimateStatus(StatusPanel(1).text())); });
+    statusDue_.setSingleShot(true);
+    connect(&statusDue_, &QTimer::timeout, this, [this] { ShowStatus(pendingStatus_); });
+    connect(&tim_, &IntervalTimer::timeout, this, [this] {
+        // The dots go on the latest text, shown or still waiting for its turn.
+        const QString latest = pendingStatus_.isEmpty() ? StatusPanel(1).text() : pendingStatus_;
+        SetStatusText(AnimateStatus(latest));
+    });
 }
 
 } // namespace quilder

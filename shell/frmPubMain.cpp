@@ -251,7 +251,23 @@ void frmPubMain::Yield() {
 
 void frmPubMain::SetStatusText(const QString& text) {
     if (gapProbe_) gapProbe_->SetStatus(text);
+    const QString& shown = panels_[0]->text();
+    const QString phase = text.section(QLatin1Char(' '), 0, 0);
+    const qint64 since = statusShown_.isValid() ? statusShown_.elapsed() : kStatusIntervalMs;
+    if (since < kStatusIntervalMs && !phase.isEmpty() &&
+        shown.section(QLatin1Char(' '), 0, 0) == phase) {
+        pendingStatus_ = text;
+        if (!statusDue_.isActive()) statusDue_.start(static_cast<int>(kStatusIntervalMs - since));
+        return;
+    }
+    ShowStatus(text);
+}
+
+void frmPubMain::ShowStatus(const QString& text) {
+    statusDue_.stop();
+    pendingStatus_.clear();
     panels_[0]->setText(text);
+    statusShown_.start();
 }
 
 bool frmPubMain::ClassBoxTicked(int box) const {
