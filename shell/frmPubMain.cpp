@@ -263,7 +263,7 @@ void frmPubMain::SetStatusText(const QString& text) {
     ShowStatus(text);
 }
 
-void frmPubMain::ShowStatus(const QString& text) {
+void frmPubMain::ShowStatus(QString text) {
     statusDue_.stop();
     pendingStatus_.clear();
     panels_[0]->setText(text);

@@ -151,7 +151,7 @@ private:
     // reader reads every change: within one phase the panel shows the latest text at most every
     // kStatusIntervalMs (the pace of the dots' animation).
     static constexpr int kStatusIntervalMs = 200;
-    void ShowStatus(const QString& text);
+    void ShowStatus(QString text);
     QElapsedTimer statusShown_;
     QTimer statusDue_;
     QString pendingStatus_;
