@@ -116,6 +116,7 @@ void RunFindJob(FindJobHost& host) {
         return EndEarly(host, failure);
     host.SetAnimationInterval(0);
     failure.Note(ResetCompareStore());
+    host.Yield(); // a reset may take a while on a busy disk
     host.SetAnimationInterval(kAnimationIntervalMs);
     host.SetLoaderInterval(kLoaderIntervalMs);
     failure.Note(RunComparingPhase(host));
@@ -123,6 +124,7 @@ void RunFindJob(FindJobHost& host) {
     host.SetLoaderInterval(0);
     if (host.Closing()) return EndEarly(host, FirstFailure()); // nobody is left to see a result
     LoadResult(results, host, QString());
+    if (host.Closing()) return EndEarly(host, FirstFailure());
     ShadeGroups(results);
     host.SetStatusText(failure.Report(host) ? kIncompleteStatus : QStringLiteral("Finished."));
     ReportLeftOut(host, scanned.leftOut);

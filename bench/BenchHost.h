@@ -1,9 +1,11 @@
 #pragma once
 
 #include "EngineHost.h"
+#include "GapProbe.h"
 
 #include <QStringList>
 #include <array>
+#include <memory>
 
 namespace quilder {
 
@@ -15,7 +17,10 @@ public:
         : folders_(std::move(folders)), boxes_(boxes) {}
 
     void Yield() override;
-    void SetStatusText(const QString& text) override { status_ = text; }
+    void SetStatusText(const QString& text) override {
+        status_ = text;
+        if (probe_) probe_->SetStatus(text);
+    }
     bool ClassBoxTicked(int box) const override { return boxes_[box]; }
     int NodeCount() const override { return static_cast<int>(folders_.size()); }
     bool NodeChecked(int position) const override {
@@ -29,12 +34,17 @@ public:
     void SetAnimationInterval(int) override {}
 
     const QString& Status() const { return status_; }
+    // QUILDER_GAP_LOG=file, as in the window: the longest waits between event-loop turns.
+    void StartGapProbe();
+    void FinishGapProbe();
 
 private:
     QStringList folders_;
     std::array<bool, 8> boxes_;
     QString status_;
     YieldPacer pacer_;
+    QString gapLog_;
+    std::unique_ptr<GapProbe> probe_;
 };
 
 } // namespace quilder

@@ -129,12 +129,13 @@ std::optional<StoreFailure> RunJob(BenchHost& host, QElapsedTimer& clock) {
 // The listing as the window would show it: loaded into the eight result lists (from the work
 // store when resultFile is empty), shaded, the All list written as a result file to standard
 // output, and the counts text of every list to standard error.
-bool LoadAndList(EngineHost& host, const QString& resultFile, QElapsedTimer& clock) {
+bool LoadAndList(BenchHost& host, const QString& resultFile, QElapsedTimer& clock) {
     ResultSet results;
     LoadResult(results, host, resultFile);
     Report("loading", clock.restart());
     ShadeGroups(results);
     Report("shading", clock.restart());
+    host.FinishGapProbe(); // the window's job ends here
     QFile out;
     const bool written = out.open(stdout, QIODevice::WriteOnly) &&
                          WriteResultLines(results.AllList(), out) && out.flush();
@@ -203,6 +204,7 @@ int main(int argc, char** argv) {
     clock.start();
     bool written = false;
     std::optional<StoreFailure> failure;
+    host.StartGapProbe();
     if (!args->resultFile.isEmpty()) {
         written = LoadAndList(host, args->resultFile, clock);
     } else {

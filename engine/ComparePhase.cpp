@@ -111,6 +111,14 @@ bool ReadScanList(FileSystem& fs, int classOrder, const std::string& name,
            ReadList(fs, ScanFolderPaths[classOrder], name, paths);
 }
 
+// While a list is sampled the window keeps answering; a closing window drops the wait.
+ReadAhead::Yield YieldsTo(EngineHost& host) {
+    return [&host] {
+        host.Yield();
+        return !host.Closing();
+    };
+}
+
 // Lists read ahead keep at most about this much memory (paths and kept samples) besides the
 // one being grouped.
 constexpr std::size_t kReadAheadBytes = 24u << 20;
@@ -126,7 +134,8 @@ void GroupScanList(EngineHost& host, const std::string& folder, const std::strin
     if (!ReadList(fs, folder, listName, list.paths)) return;
     ReadAhead ahead(fs, 0, 0);
     ahead.Add(std::move(list));
-    GroupSampledList(host, ahead.Take());
+    const ListSamples sampled = ahead.Take(YieldsTo(host));
+    if (sampled.read) GroupSampledList(host, sampled);
 }
 
 PhaseOutcome RunComparingPhase(EngineHost& host) {
@@ -159,7 +168,7 @@ PhaseOutcome RunComparingPhase(EngineHost& host) {
             ahead.Add(std::move(list));
         }
         if (order[k].second == "0") continue;
-        const ListSamples list = ahead.Take();
+        const ListSamples list = ahead.Take(YieldsTo(host));
         if (list.read) GroupSampledList(host, list);
     }
     std::optional<StoreFailure> failure = lines.TakeFailure();

@@ -13,7 +13,8 @@ namespace quilder {
 
 namespace {
 
-constexpr std::size_t kListsPerYield = 128;
+// A deletion may take a millisecond on a busy journalled disk.
+constexpr std::size_t kListsPerYield = 32;
 
 // Whether a list file has fewer than two lines. What this job's scan knows decides without
 // reading the file; a file it knows nothing of (not named as the scanner names lists, or written
@@ -38,7 +39,8 @@ PhaseOutcome RunFilteringPhase(EngineHost& host) {
         host.Yield();
         if (host.StopRequested() || host.Closing()) {
             host.SetAnimationInterval(0);
-            lists.WriteAllFrom(order); // the classes not filtered keep every list
+            // The classes not filtered keep every list, unless nobody is left to wait for them.
+            if (!host.Closing()) lists.WriteAllFrom(order);
             return {PhaseVerdict::Stopped, lists.TakeFailure()};
         }
         const std::string_view name = kSizeClasses[order].filteringName;

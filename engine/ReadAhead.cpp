@@ -4,6 +4,7 @@
 #include "SizeClass.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 
 namespace quilder {
@@ -21,6 +22,17 @@ std::size_t BytesOf(const ListSamples& list) {
 
 // Files per batch handed to a worker.
 constexpr std::size_t kBatchFiles = 64;
+
+// How long the calling thread waits for a worker before it lets the window run.
+constexpr std::chrono::milliseconds kWaitSlice{10};
+
+// What Take gives when a yield dropped the wait: a list that groups nothing.
+ListSamples Unread(const std::string& name) {
+    ListSamples list;
+    list.name = name;
+    list.read = false;
+    return list;
+}
 
 } // namespace
 
@@ -107,16 +119,28 @@ void ReadAhead::AddSplit(ListSamples list, std::size_t parts) {
     changed_.notify_all();
 }
 
-ListSamples ReadAhead::TakeJoined() {
+bool ReadAhead::WaitYielding(const std::function<bool()>& done, const Yield& yield) {
+    std::unique_lock lock(mutex_);
+    while (!changed_.wait_for(lock, kWaitSlice, done)) {
+        if (!yield) continue;
+        lock.unlock();
+        const bool go = yield();
+        lock.lock();
+        if (!go) return false;
+    }
+    return true;
+}
+
+ListSamples ReadAhead::TakeJoined(const Yield& yield) {
     const std::size_t parts = queue_.front()->parts;
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] {
+    const bool done = WaitYielding(
+        [&] {
             for (std::size_t k = 0; k < parts; ++k)
                 if (queue_[k]->state != Slot::State::Done) return false;
             return true;
-        });
-    }
+        },
+        yield);
+    if (!done) return Unread(queue_.front()->lists.front().name);
     ListSamples whole;
     whole.name = queue_.front()->lists.front().name;
     whole.plan = queue_.front()->wholePlan;
@@ -145,16 +169,41 @@ void ReadAhead::Submit() {
     changed_.notify_one();
 }
 
-ListSamples ReadAhead::Take() {
+void ReadAhead::SampleInParts(ListSamples& list, const Yield& yield) const {
+    const SamplingPlan& plan = list.plan;
+    const std::span<const std::string> paths(list.paths);
+    const std::size_t parts = (paths.size() + splitFiles_ - 1) / splitFiles_;
+    std::vector<SampledList> sampled;
+    for (std::size_t k = 0; k < parts; ++k) {
+        if (k > 0 && !yield()) {
+            list.read = false;
+            return;
+        }
+        const std::size_t from = paths.size() * k / parts, to = paths.size() * (k + 1) / parts;
+        sampled.push_back(SampleList(fs_, paths.subspan(from, to - from), plan.classOrder,
+                                     plan.listedSize, plan.exactSize, plan.keepBudget / parts,
+                                     plan.hash));
+    }
+    list.sampled = JoinSampled(std::move(sampled));
+}
+
+ListSamples ReadAhead::Take(const Yield& yield) {
     if (queue_.empty()) Submit();
-    if (queue_.front()->parts > 1) return TakeJoined();
+    if (queue_.front()->parts > 1) return TakeJoined(yield);
     Slot& front = *queue_.front();
     if (workers_.empty()) {
-        if (front.state == Slot::State::Waiting) Sample(front);
+        // Without workers a long list is sampled here: in parts, so that the window answers.
+        if (front.state == Slot::State::Waiting) {
+            ListSamples& only = front.lists.front();
+            if (yield && front.lists.size() == 1 && only.paths.size() > splitFiles_ &&
+                SampledFileByFile(only.plan.listedSize))
+                SampleInParts(only, yield);
+            else
+                Sample(front);
+        }
         front.state = Slot::State::Done;
-    } else {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return front.state == Slot::State::Done; });
+    } else if (!WaitYielding([&] { return front.state == Slot::State::Done; }, yield)) {
+        return Unread(front.lists[front.taken].name);
     }
     ListSamples list = std::move(front.lists[front.taken++]);
     queuedBytes_ -= BytesOf(list);

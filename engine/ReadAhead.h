@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -59,8 +60,14 @@ public:
 
     bool HasRoom() const;
     void Add(ListSamples list);
-    // The earliest list added and not yet taken, sampled; waits for it when need be.
-    ListSamples Take();
+    // Runs the window's event loop while a list is sampled; false drops the wait (the window
+    // is closing).
+    using Yield = std::function<bool()>;
+    // The earliest list added and not yet taken, sampled; waits for it when need be, yielding
+    // at least every few milliseconds. A list sampled on the calling thread is sampled in parts
+    // of `splitFiles` files with a yield between them. When a yield says to drop the wait, the
+    // list comes back unread.
+    ListSamples Take(const Yield& yield = {});
 
     // One worker per core, or none where the file-system service may not be thread-safe.
     static unsigned WorkersFor(const FileSystem& fs);
@@ -77,7 +84,10 @@ private:
         SamplingPlan wholePlan;
     };
     void AddSplit(ListSamples list, std::size_t parts);
-    ListSamples TakeJoined();
+    ListSamples TakeJoined(const Yield& yield);
+    // Waits until `done` holds, yielding between short waits; false when a yield said to stop.
+    bool WaitYielding(const std::function<bool()>& done, const Yield& yield);
+    void SampleInParts(ListSamples& list, const Yield& yield) const;
     void Work();
     void Sample(Slot& slot) const;
     void Submit();

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
+#include <future>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -80,7 +82,7 @@ void ScanLists::Spill() {
     bytes_ = 0;
 }
 
-void ScanLists::WriteShared() {
+void ScanLists::WriteShared(const std::function<bool()>& yield) {
     // Making a file locks its folder, so two threads each take whole class folders: the
     // largest to the calling thread, the others to a helper, in about equal counts of files.
     FileSystem& fs = FileSystemService();
@@ -102,13 +104,22 @@ void ScanLists::WriteShared() {
         helped[order] = &side == &theirs;
         side += files[order];
     }
-    const auto writeClasses = [&](bool byHelper) {
+    // The calling thread lets the window run every few dozen files; a closing window ends the
+    // writing on both threads.
+    std::atomic<bool> abandon{false};
+    const auto pause = [&] {
+        if (yield && !yield()) abandon = true;
+    };
+    const auto writeClasses = [&](bool byHelper, bool pausing) {
         Written all;
+        std::size_t count = 0;
         for (int order = 0; order < kClassCount; ++order) {
             if (helped[order] != byHelper) continue;
             for (auto& [size, list] : classes_[order]) {
                 if (list.lines < 2 && !forgotten_[order]) continue;
+                if (abandon) return all;
                 all.Add(WriteTo(handles[order], fs, order, size, list, !forgotten_[order]));
+                if (pausing && ++count % kListsPerYield == 0) pause();
             }
         }
         return all;
@@ -116,17 +127,25 @@ void ScanLists::WriteShared() {
     // A replaced file-system service (a test's seam) may keep state that is not thread-safe.
     Written helper;
     std::thread thread;
+    std::promise<void> helperDone;
     if (SafeOnAnyThread(fs) && theirs > 0) {
         try {
-            thread = std::thread([&] { helper = writeClasses(true); });
+            thread = std::thread([&] {
+                helper = writeClasses(true, false);
+                helperDone.set_value();
+            });
         } catch (const std::system_error&) { // no thread to be had: all on this one
         }
     }
-    Written own = writeClasses(false);
-    if (thread.joinable())
+    Written own = writeClasses(false, true);
+    if (thread.joinable()) {
+        const std::future<void> done = helperDone.get_future();
+        while (done.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+            pause();
         thread.join();
-    else if (theirs > 0)
-        helper = writeClasses(true);
+    } else if (theirs > 0) {
+        helper = writeClasses(true, true);
+    }
     Note(own);
     Note(helper);
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,7 +34,9 @@ public:
     // Writes the lists the store holds after a complete scan: those of two lines or more. A list
     // of one line stays in memory for filtering to drop. A list written whole here is also kept
     // in memory for the comparison, which then need not read it back.
-    void WriteShared();
+    // `yield` lets the window run now and then meanwhile; when it answers false (the window is
+    // closing) the lists not yet written stay in memory.
+    void WriteShared(const std::function<bool()>& yield = {});
     // Writes every list of the classes from `order` on, single lines too: what a stop leaves.
     void WriteAllFrom(int order);
 
@@ -91,6 +94,7 @@ private:
     void Spill();
 
     static constexpr std::size_t kBytesPerList = 96;
+    static constexpr std::size_t kListsPerYield = 32;
 
     std::array<Class, kClassCount> classes_;
     // A class whose table was emptied to stay within the bound: its counts are only lower

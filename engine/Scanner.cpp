@@ -72,12 +72,15 @@ ScanOutcome RunScanningPhase(EngineHost& host, int nodeCount) {
         }
         if (host.StopRequested() || host.Closing()) {
             host.SetAnimationInterval(0);
-            lists.WriteAllFrom(0);
+            if (!host.Closing()) lists.WriteAllFrom(0); // nobody is left to wait for them
             return {{PhaseVerdict::Stopped, lists.TakeFailure()}, scan.leftOut};
         }
         host.Yield();
     }
-    lists.WriteShared();
+    lists.WriteShared([&host] {
+        host.Yield();
+        return !host.Closing();
+    });
     return {{PhaseVerdict::Completed, lists.TakeFailure()}, scan.leftOut};
 }
 

@@ -20,6 +20,8 @@ namespace {
 
 constexpr int kAnimationMs = 200;
 constexpr int kLinesPerYield = 50;
+// A row costs a look-up of its file: this many take a few milliseconds.
+constexpr std::size_t kRowsPerYield = 2048;
 
 // Builds the rows of the files that lines name. Files of one folder share one path text: a big
 // tree has far fewer folders than files.
@@ -69,11 +71,12 @@ public:
         : results_(&results), host_(host), pending_(results), fs_(FileSystemService()), rows_(fs_) {
     }
 
-    // False when the result set went away during a yield: nothing may be touched then.
+    // False when the result set went away during a yield (nothing may be touched then), or
+    // the window is closing.
     bool Yield(bool flushAll) {
         pending_.Flush(flushAll);
         host_.Yield();
-        return !results_.isNull();
+        return !results_.isNull() && !host_.Closing();
     }
 
     bool LoadWorkStore() {
@@ -83,6 +86,7 @@ public:
             StoreFolder folder(fs_, TextToPath(host_.ClassBoxTag(box)));
             std::vector<std::string> names;
             if (folder.IsOpen() && folder.ListFiles(names)) {
+                if (!Yield(false)) return false; // a class of many groups takes long to list
                 const SizeUnit unit = kSizeClasses[static_cast<std::size_t>(OrderOfBox(box))].unit;
                 // In key order, the rows of a class go below the rows already there: adding
                 // them costs no merge and no second copy of the list.
@@ -91,14 +95,25 @@ public:
                 for (std::string& name : names)
                     groups.emplace_back(SortKey(name), std::move(name));
                 std::sort(groups.begin(), groups.end());
+                if (!Yield(false)) return false; // a class of many groups takes long to sort
+                std::size_t rowsSinceYield = 0;
                 for (const auto& [key, name] : groups) {
                     // A group file that could not be read whole stays for the next load.
-                    if (LoadGroupFile(folder, name, box, unit, key)) folder.DeleteLater(name);
-                    // Rows waiting for the class's yield would be a second copy of a big list.
-                    pending_.Flush(false);
+                    if (const auto lines = LoadGroupFile(folder, name, box, unit, key)) {
+                        folder.DeleteLater(name);
+                        rowsSinceYield += *lines;
+                    }
+                    // A big class takes long: the window answers meanwhile. Rows wait for the
+                    // class's end, or until they are a good part of the list: each insertion
+                    // costs a pass over the list in the views.
+                    if (rowsSinceYield >= kRowsPerYield) {
+                        rowsSinceYield = 0;
+                        folder.AwaitDeletes(); // at a yield, no file read is left
+                        if (!Yield(false)) return false;
+                    }
                 }
             }
-            folder.AwaitDeletes(); // at a yield, no file read is left
+            folder.AwaitDeletes();
             if (!Yield(true)) return false;
         }
         return true;
@@ -151,18 +166,22 @@ public:
 private:
     // A group file that cannot be read whole adds nothing and stays for the next load, which
     // would otherwise add the rows read before the failure a second time.
-    bool LoadGroupFile(StoreFolder& folder, const std::string& name, int box, SizeUnit unit,
-                       const QString& key) {
+    // Gives the lines read.
+    std::optional<std::size_t> LoadGroupFile(StoreFolder& folder, const std::string& name, int box,
+                                             SizeUnit unit, const QString& key) {
         LineReader reader(fs_, folder.Handle(), name);
-        if (!reader.IsOpen()) return false;
+        if (!reader.IsOpen()) return std::nullopt;
         std::string line;
         std::vector<ResultRow> rows;
-        while (reader.Next(line))
+        std::size_t lines = 0;
+        while (reader.Next(line)) {
+            ++lines;
             if (auto row = rows_.Make(line, unit, key)) rows.push_back(std::move(*row));
-        if (reader.Failed()) return false;
+        }
+        if (reader.Failed()) return std::nullopt;
         for (ResultRow& row : rows)
             pending_.AddPair(box, std::move(row));
-        return true;
+        return lines;
     }
 
     QPointer<ResultSet> results_;
@@ -182,9 +201,13 @@ LoadOutcome LoadResult(ResultSet& results, EngineHost& host, const QString& file
     host.SetAnimationInterval(kAnimationMs);
     host.SetStatusText(QStringLiteral("Loading result"));
     Loader loader(results, host);
+    const QPointer<ResultSet> still(&results);
     const bool alive =
         fileName.isEmpty() ? loader.LoadWorkStore() : loader.LoadResultFile(TextToPath(fileName));
-    if (!alive) return {LoadOutcome::Status::Abandoned, {}};
+    if (!alive) {
+        if (still) results.EndLoad(); // the window is closing
+        return {LoadOutcome::Status::Abandoned, {}};
+    }
     loader.Finish();
     host.SetAnimationInterval(0);
     host.SetStatusText(QStringLiteral("Loading result..."));

@@ -14,7 +14,7 @@ struct LoadOutcome {
         Busy,       // refused: another load runs
         Unreadable, // the result file could not be opened
         ReadInPart, // a read of the result file failed partway
-        Abandoned,  // the result set went away during a yield
+        Abandoned,  // the result set went away, or the window began closing, during a yield
     };
     Status status = Status::Loaded;
     QString reason; // with Unreadable and ReadInPart: the system's reason
@@ -23,9 +23,10 @@ struct LoadOutcome {
 // Adds rows to the result lists: with an empty fileName the group files of the ticked classes
 // in the work store (each deleted once read), otherwise the lines of that result file. Every
 // file gets a row in the All list and one in the list of its class. Yields after each class
-// folder, or after every 50 lines of a result file. A call while a load runs does nothing and
-// says Busy; a result file that cannot be opened gives Unreadable, one that fails partway
-// ReadInPart, each with the reason; the rows read before a failure stay.
+// folder and every few thousand rows within one, or after every 50 lines of a result file. A
+// call while a load runs does nothing and says Busy; a result file that cannot be opened gives
+// Unreadable, one that fails partway ReadInPart, each with the reason; the rows read before a
+// failure stay.
 LoadOutcome LoadResult(ResultSet& results, EngineHost& host, const QString& fileName);
 
 } // namespace quilder

@@ -46,7 +46,14 @@ void frmPubMain::ConnectJobCommands() {
         // The job's first yield always runs the event loop: the new status shows at once, and a
         // close or Stop already waiting is seen however quickly the job would end.
         yieldPacer_.Reset();
+        gapLog_ = GapProbe::LogFileFromEnvironment();
+        if (!gapLog_.isEmpty() && !gapProbe_) gapProbe_ = std::make_unique<GapProbe>();
+        if (gapProbe_) gapProbe_->Start();
         RunFindJob(*this);
+        if (gapProbe_) {
+            gapProbe_->Finish();
+            gapProbe_->AppendTo(gapLog_);
+        }
     });
     // Stop only asks; the job looks at the request at its check points. One given while no job
     // runs ends the next job after its first node.
@@ -54,8 +61,13 @@ void frmPubMain::ConnectJobCommands() {
     router_->Handle(QStringLiteral("men0103"), [this] { DeleteCommand(*actionHost_); });
     router_->Handle(QStringLiteral("men0104"), [this] { OpenFilesCommand(*actionHost_); });
     router_->Handle(QStringLiteral("men0105"), [this] { OpenFoldersCommand(*actionHost_); });
-    connect(&tim_, &IntervalTimer::timeout, this,
-            [this] { SetStatusText(AnimateStatus(StatusPanel(1).text())); });
+    statusDue_.setSingleShot(true);
+    connect(&statusDue_, &QTimer::timeout, this, [this] { ShowStatus(pendingStatus_); });
+    connect(&tim_, &IntervalTimer::timeout, this, [this] {
+        // The dots go on the latest text, shown or still waiting for its turn.
+        const QString latest = pendingStatus_.isEmpty() ? StatusPanel(1).text() : pendingStatus_;
+        SetStatusText(AnimateStatus(latest));
+    });
 }
 
 } // namespace quilder

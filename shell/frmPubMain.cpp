@@ -281,10 +281,28 @@ void frmPubMain::Yield() {
     if (!yieldPacer_.Due()) return;
     QCoreApplication::processEvents();
     yieldPacer_.Ran();
+    if (gapProbe_) gapProbe_->Turn();
 }
 
 void frmPubMain::SetStatusText(const QString& text) {
+    if (gapProbe_) gapProbe_->SetStatus(text);
+    const QString& shown = panels_[0]->text();
+    const QString phase = text.section(QLatin1Char(' '), 0, 0);
+    const qint64 since = statusShown_.isValid() ? statusShown_.elapsed() : kStatusIntervalMs;
+    if (since < kStatusIntervalMs && !phase.isEmpty() &&
+        shown.section(QLatin1Char(' '), 0, 0) == phase) {
+        pendingStatus_ = text;
+        if (!statusDue_.isActive()) statusDue_.start(static_cast<int>(kStatusIntervalMs - since));
+        return;
+    }
+    ShowStatus(text);
+}
+
+void frmPubMain::ShowStatus(QString text) {
+    statusDue_.stop();
+    pendingStatus_.clear();
     panels_[0]->setText(text);
+    statusShown_.start();
 }
 
 bool frmPubMain::ClassBoxTicked(int box) const {
@@ -329,7 +347,10 @@ void frmPubMain::closeEvent(QCloseEvent* event) {
 }
 
 void frmPubMain::ReleaseServices() {
-    // Line files write through the file-system service, so they go first.
+    // Line files write through the file-system service, so they go first. Lists a closed job
+    // left in memory are dropped: the next job starts the store afresh, and writing them could
+    // keep the user waiting.
+    ScanListsService().Clear();
     ReleaseScanListsService();
     ReleaseLineFileService();
     ReleaseFileSystemService();

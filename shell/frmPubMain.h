@@ -3,14 +3,17 @@
 #include "ActionHost.h"
 #include "FindJob.h"
 #include "FormLayout.h"
+#include "GapProbe.h"
 #include "IntervalTimer.h"
 #include "Prompt.h"
 #include "ResultCommandHost.h"
 #include "ResultSet.h"
 #include "frmPubAbout.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -148,6 +151,17 @@ private:
     bool closing_ = false;
     std::unique_ptr<ActionHost> actionHost_;
     YieldPacer yieldPacer_;
+    // A job's status text changes per folder or list, thousands of times a second, and a screen
+    // reader reads every change: within one phase the panel shows the latest text at most every
+    // kStatusIntervalMs (the pace of the dots' animation).
+    static constexpr int kStatusIntervalMs = 200;
+    void ShowStatus(QString text);
+    QElapsedTimer statusShown_;
+    QTimer statusDue_;
+    QString pendingStatus_;
+    // QUILDER_GAP_LOG=file: the job's longest waits between event-loop turns go to that file.
+    QString gapLog_;
+    std::unique_ptr<GapProbe> gapProbe_;
 };
 
 } // namespace quilder

@@ -1,5 +1,6 @@
 #include "ComparePhase.h"
 #include "FilterPhase.h"
+#include "GapProbe.h"
 #include "RecordingFileSystem.h"
 #include "StoreFixture.h"
 
@@ -67,6 +68,25 @@ TEST_F(ComparePhase, DirectGroupsComeWithoutReadingAFileUnlessAStopCameFirst) {
     EXPECT_EQ(Groups(0), (M{{"0", empty}}));
     EXPECT_EQ(Groups(kVeryLargeOrder), (M{{"10485760", large}}));
     EXPECT_EQ(Groups(kHugeOrder), (M{{"5368709120", huge}}));
+}
+
+// The probe counts files opened instead of time: a long list must not be sampled whole before
+// the window's next turn, however fast the machine.
+TEST_F(ComparePhase, TheWindowTurnsWhileALongListIsSampled) {
+    V files;
+    for (unsigned i = 0; i < 900; ++i)
+        files.push_back(tree.FileOfSize("files/" + std::to_string(i), 3000, i % 300));
+    WriteList(kVs, "3000", files);
+    auto& fs = test::InstallRecordingFileSystem();
+    GapProbe probe([&fs] { return static_cast<std::int64_t>(fs.opened.size()); });
+    probe.Start();
+    probe.SetStatus(QStringLiteral("Comparing"));
+    host.onYield = [&](int) { probe.Turn(); };
+    EXPECT_EQ(RunComparingPhase(host).verdict, PhaseVerdict::Completed);
+    probe.Finish();
+    EXPECT_EQ(fs.opened.size(), 900u);
+    EXPECT_LE(probe.Longest(QStringLiteral("Comparing")), 300);
+    EXPECT_EQ(Groups(kVs).size(), 300u);
 }
 
 TEST_F(ComparePhase, AGroupThatCannotBeWrittenIsReportedAndNeverTorn) {

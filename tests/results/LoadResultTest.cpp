@@ -95,6 +95,23 @@ TEST_F(LoadResultTest, CommandsRunDuringAYieldSeeTwinRowsTogetherAndNoOverlappin
     EXPECT_EQ(results.AllList().RowCount(), 103);
 }
 
+// A class of many rows lets the window run before its end: each yield finds the rows of the
+// group files read so far in the lists, and those files gone.
+TEST_F(LoadResultTest, ABigClassFolderYieldsPartwayWithWhatItReadLoadedAndDeleted) {
+    const std::string member = tree.FileOfSize("m", 2048);
+    for (const char* name : {"2048_1", "2048_2", "2048_3"})
+        GroupFile("vs", name, Texts(1500, member));
+    std::vector<std::pair<int, Texts>> seen; // All list rows and group files left, per yield
+    host.onYield = [&](int) {
+        if (results.AllList().RowCount() > 0)
+            seen.emplace_back(results.AllList().RowCount(), Entries(GroupFolderPath(1)));
+    };
+    LoadResult(results, host, {});
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), (std::pair<int, Texts>{3000, {"2048_3"}}));
+    EXPECT_EQ(results.List(6).RowCount(), 4500);
+}
+
 TEST_F(LoadResultTest, FileModeTakesTheClassFromTheCurrentSizeAndTheKeyFromTheLine) {
     const std::string a = tree.File("a", "x");
     // A file saved when it was larger, a huge one, then lines that give no row or an odd one: a

@@ -14,6 +14,7 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLockFile>
@@ -76,6 +77,29 @@ TEST(MainWindowTest, MadeTinyItKeepsEveryControlUsableAndEveryControlHasAName) {
                 << control->objectName().toStdString();
         }
     }
+}
+
+// A job's per-list texts reach the panel (and a screen reader) a few times a second, the latest
+// one last; a text of another kind shows at once.
+TEST(MainWindowTest, StatusTextsOfOnePhaseAreThinnedAndTheLatestWins) {
+    QTemporaryDir programFolder;
+    frmPubMain window(programFolder.path());
+    QLabel& panel = window.StatusPanel(1);
+    int changes = 0;
+    QElapsedTimer clock;
+    clock.start();
+    window.SetStatusText(QStringLiteral("Comparing '/a/0'"));
+    for (int i = 1; i <= 500; ++i) {
+        const QString before = panel.text();
+        window.SetStatusText(QStringLiteral("Comparing '/a/%1'").arg(i));
+        changes += panel.text() != before;
+    }
+    EXPECT_LE(changes, clock.elapsed() / 200);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return panel.text() == QStringLiteral("Comparing '/a/500'"); }));
+    window.SetStatusText(QStringLiteral("Comparing '/a/501'"));
+    window.SetStatusText(QStringLiteral("Finished."));
+    EXPECT_EQ(panel.text(), QStringLiteral("Finished."));
 }
 
 TEST(FormResizeTest, LaysOutInTwipsWidensOnlyThePathColumnAndKeepsSizesWhenMinimised) {
