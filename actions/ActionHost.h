@@ -24,6 +24,9 @@ public:
     // Status panel 1.
     virtual QString StatusText() const = 0;
     virtual void SetStatusText(const QString& text) = 0;
+    // Stop Current Job (F6), for the commands that run like a job: they end at their next check.
+    virtual bool StopRequested() const { return false; }
+    virtual void ClearStopRequest() {}
 };
 
 } // namespace quilder

@@ -27,6 +27,8 @@ public:
     }
     QString StatusText() const override { return window_.StatusPanel(1).text(); }
     void SetStatusText(const QString& text) override { window_.SetStatusText(text); }
+    bool StopRequested() const override { return window_.StopRequested(); }
+    void ClearStopRequest() override { window_.ClearStopRequest(); }
 
 private:
     frmPubMain& window_;
@@ -52,6 +54,7 @@ void frmPubMain::ConnectJobCommands() {
     router_->Handle(QStringLiteral("men0103"), [this] { DeleteCommand(*actionHost_); });
     router_->Handle(QStringLiteral("men0104"), [this] { OpenFilesCommand(*actionHost_); });
     router_->Handle(QStringLiteral("men0105"), [this] { OpenFoldersCommand(*actionHost_); });
+    ConnectExtraCommands();
     connect(&tim_, &IntervalTimer::timeout, this,
             [this] { SetStatusText(AnimateStatus(StatusPanel(1).text())); });
 }

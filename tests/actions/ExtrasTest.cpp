@@ -1,0 +1,92 @@
+#include "ActionHost.h"
+#include "PathText.h"
+#include "RecordingDesktopKit.h"
+#include "ResultSet.h"
+#include "RowPaths.h"
+#include "ScriptedPrompt.h"
+#include "TestTree.h"
+#include "TickHelpers.h"
+
+#include <gtest/gtest.h>
+
+namespace quilder::test {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+// The tick helpers, Verify Groups and Move Files to Trash, on rows of files in a test tree.
+class ExtrasTest : public ::testing::Test, public ActionHost {
+protected:
+    ResultSet& Results() override { return results; }
+    Prompt& Prompts() override { return prompt; }
+    DesktopKit& Desktop() override { return kit; }
+    bool Yield() override {
+        if (onYield) onYield();
+        return true;
+    }
+    QString StatusText() const override { return status; }
+    void SetStatusText(const QString& text) override { status = text; }
+    bool StopRequested() const override { return stop; }
+    void ClearStopRequest() override { stop = false; }
+
+    // Rows of one group in the All list and class list `classList`; `modified[i]` is the date of
+    // file i.
+    void AddGroup(int classList, const QString& key, const Paths& paths,
+                  const std::vector<std::int64_t>& modified = {}) {
+        std::vector<ResultRow> rows;
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            ResultRow& row = rows.emplace_back();
+            row.text[kNameColumn] = PathToText(paths[i].substr(paths[i].rfind('/') + 1));
+            row.text[kPathColumn] = PathToText(paths[i].substr(0, paths[i].rfind('/')));
+            row.text[kSortColumn] = key;
+            row.SetFile(1000, SizeUnit::Bytes, i < modified.size() ? modified[i] : 0);
+        }
+        results.List(0).InsertSorted(rows);
+        results.List(classList).InsertSorted(rows);
+    }
+    // "name:key", and a "*" before a ticked row.
+    std::vector<std::string> Rows(int list) const {
+        std::vector<std::string> rows;
+        for (int i = 0; i < results.List(list).RowCount(); ++i) {
+            const ResultRow& row = results.List(list).Row(i);
+            rows.push_back((row.checked ? "*" : "") + row.text[kNameColumn].toStdString() + ":" +
+                           row.SortKey().toStdString());
+        }
+        return rows;
+    }
+
+    TestTree tree;
+    ResultSet results;
+    ScriptedPrompt prompt;
+    RecordingDesktopKit kit;
+    QString status;
+    bool stop = false;
+    std::function<void()> onYield;
+};
+
+TEST_F(ExtrasTest, TickHelpersKeepOneRowPerGroupAndTickAFolderWithoutItsSubFolders) {
+    // Dates: a group with a tie for oldest, one with a tie for newest, one of equal dates.
+    AddGroup(7, "A", {tree.Path("x/a1"), tree.Path("y/a2"), tree.Path("x/a3")}, {20, 10, 10});
+    AddGroup(7, "B", {tree.Path("x/b1"), tree.Path("x/sub/b2"), tree.Path("y/b3")}, {30, 40, 40});
+    AddGroup(7, "C", {tree.Path("x/c1"), tree.Path("x/c2")}, {5, 5});
+    using R = std::vector<std::string>;
+    TickAllButOne(*this, KeepRule::Oldest);
+    EXPECT_EQ(Rows(0), (R{"*a1:A", "a2:A", "*a3:A", "b1:B", "*b2:B", "*b3:B", "c1:C", "*c2:C"}));
+    EXPECT_EQ(status, "5 files ticked, 4.9 KB");
+    TickAllButOne(*this, KeepRule::Newest);
+    EXPECT_EQ(Rows(0), (R{"a1:A", "*a2:A", "*a3:A", "*b1:B", "b2:B", "*b3:B", "c1:C", "*c2:C"}));
+    TickAllButOne(*this, KeepRule::First);
+    EXPECT_EQ(Rows(0), (R{"a1:A", "*a2:A", "*a3:A", "b1:B", "*b2:B", "*b3:B", "c1:C", "*c2:C"}));
+    EXPECT_EQ(Rows(7)[0], "a1:A"); // the class list keeps its own ticks
+
+    UntickAll(*this);
+    EXPECT_EQ(status, "0 files ticked, 0 B");
+    TickAllInFolder(*this, -1);
+    TickAllInFolder(*this, 3); // b1, in x: x/sub/b2 is in a sub-folder
+    EXPECT_EQ(Rows(0), (R{"*a1:A", "a2:A", "*a3:A", "*b1:B", "b2:B", "b3:B", "*c1:C", "*c2:C"}));
+    EXPECT_EQ(prompt.notices, (QStringList{kNoRowForFolder, WholeGroupsTickedNotice(1)}));
+    EXPECT_EQ(status, "5 files ticked, 4.9 KB");
+}
+
+} // namespace
+} // namespace quilder::test
