@@ -4,6 +4,7 @@
 #include "ResultFrame.h"
 #include "ResultListView.h"
 #include "TickHelpers.h"
+#include "VerifyGroups.h"
 #include "frmPubMain.h"
 
 namespace quilder {
@@ -17,6 +18,10 @@ void frmPubMain::ConnectExtraCommands() {
     const auto handle = [this](const char* item, std::function<void()> handler) {
         router_->Handle(QLatin1String(item), std::move(handler));
     };
+    handle("men0107", [this] {
+        yieldPacer_.Reset(); // the status shows at once, as for a find job
+        VerifyGroupsCommand(*actionHost_);
+    });
     handle("men0109", [this] { TickAllButOne(*actionHost_, KeepRule::Oldest); });
     handle("men0110", [this] { TickAllButOne(*actionHost_, KeepRule::Newest); });
     handle("men0111", [this] { TickAllButOne(*actionHost_, KeepRule::First); });
