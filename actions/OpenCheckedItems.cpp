@@ -24,8 +24,16 @@ void OpenCheckedItems(ActionHost& host, int listIndex, bool folders) {
         if (row.checked) targets << (folders ? row.text[kPathColumn] : RowPathText(row));
     }
     DesktopKit& desktop = host.Desktop();
+    QStringList refused;
     for (const QString& target : targets)
-        desktop.OpenItem(target, DesktopKit::kShowMaximized); // a refusal is passed over
+        if (!desktop.OpenItem(target, DesktopKit::kShowMaximized)) refused << target;
+    // Once per command: a desktop without a file manager or a program for the type refuses
+    // every item alike.
+    if (refused.isEmpty()) return;
+    QString text = QStringLiteral("The desktop could not open %1.").arg(refused.first());
+    if (refused.size() > 1)
+        text += QStringLiteral("\n%1 more could not be opened either.").arg(refused.size() - 1);
+    host.Prompts().Notice(text);
 }
 
 void OpenFilesCommand(ActionHost& host) {

@@ -27,8 +27,10 @@ public:
     virtual QStringList ShowOpenDialog(WindowHandle owner, const QString& title,
                                        const QString& filter, const QString& initialPath,
                                        bool multiSelect) = 0;
-    // The chosen path with the default extension added to a name that has none; empty when the
-    // user cancels.
+    // The chosen path as the user gave it, empty when the user cancels; the dialog asks before
+    // an existing file is chosen. The caller adds the default extension to a name that has none
+    // and asks before that name replaces a file: not every desktop dialog asks about the name
+    // with the extension added.
     virtual QString ShowSaveDialog(WindowHandle owner, const QString& title,
                                    const QString& initialPath, const QString& filter,
                                    const QString& initialName, const QString& defaultExtension) = 0;

@@ -59,8 +59,8 @@ private:
     std::unordered_map<std::string, QString> folders_;
 };
 
-LoadOutcome Unreadable(int error, const QString& fallback) {
-    return {LoadOutcome::Status::Unreadable, error != 0 ? qt_error_string(error) : fallback};
+LoadOutcome Failed(LoadOutcome::Status status, int error, const QString& fallback) {
+    return {status, error != 0 ? qt_error_string(error) : fallback};
 }
 
 class Loader {
@@ -111,8 +111,8 @@ public:
         if (!reader.IsOpen()) {
             const int error = errno;
             // A folder opens, but is no file to read lines from.
-            outcome_ = Unreadable(fs_.IsFolder(path) ? EISDIR : error,
-                                  QStringLiteral("The file could not be opened."));
+            outcome_ = Failed(LoadOutcome::Status::Unreadable, fs_.IsFolder(path) ? EISDIR : error,
+                              QStringLiteral("The file could not be opened."));
             return true;
         }
         std::string line;
@@ -139,7 +139,9 @@ public:
             errno = 0; // so that a failing read leaves its own reason
         }
         // The rows read before the failure stay: they are files of the result all the same.
-        if (reader.Failed()) outcome_ = Unreadable(errno, QStringLiteral("A read failed."));
+        if (reader.Failed())
+            outcome_ =
+                Failed(LoadOutcome::Status::ReadInPart, errno, QStringLiteral("A read failed."));
         return true;
     }
 

@@ -2,10 +2,10 @@
 
 #include "FileSystem.h"
 
-#include <QFile>
+#include <QIODevice>
 #include <QRandomGenerator>
 #include <cerrno>
-#include <cstdlib>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,6 +21,52 @@ std::string FolderOf(const std::string& path) {
     if (slash == std::string::npos) return ".";
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
+
+// The file that path names once every link on the way is followed, whether it exists or not: a
+// link whose file is gone is saved through, as the shell's ">" would. Empty when the links loop.
+std::string LinkTarget(std::string path, int& error) {
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info {};
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) {
+            error = length < 0 ? errno : ENAMETOOLONG;
+            return {};
+        }
+        target.resize(static_cast<std::size_t>(length));
+        path = target.front() == '/' ? target : JoinPath(FolderOf(path), target);
+    }
+    error = ELOOP;
+    return {};
+}
+
+// Writes straight to the descriptor and keeps the system's reason when a write fails: a file
+// device reports a write that stopped partway, as on a full disk, as an unknown error.
+class DescriptorWriter : public QIODevice {
+public:
+    explicit DescriptorWriter(int fd) : fd_(fd) { open(WriteOnly | Unbuffered); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        qint64 done = 0;
+        while (done < size) {
+            const ssize_t written =
+                ::write(fd_, data + done, static_cast<std::size_t>(size - done));
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) {
+                setErrorString(qt_error_string(written < 0 ? errno : EIO));
+                return -1;
+            }
+            done += written;
+        }
+        return done;
+    }
+
+private:
+    int fd_;
+};
 
 // A new file under a name nobody else uses, created with the mode the user's umask gives.
 int CreateNewFile(const std::string& folder, std::string& path) {
@@ -41,14 +87,13 @@ bool ReplaceFile(const std::string& path, const std::function<bool(QIODevice&)>&
         error = qt_error_string(ENOENT);
         return false;
     }
-    std::string target = path;
-    struct stat old {};
-    if (lstat(path.c_str(), &old) == 0 && S_ISLNK(old.st_mode)) {
-        if (char* resolved = realpath(path.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
+    int linkError = 0;
+    const std::string target = LinkTarget(path, linkError);
+    if (target.empty()) {
+        error = qt_error_string(linkError);
+        return false;
     }
+    struct stat old {};
     const bool existed = stat(target.c_str(), &old) == 0;
 
     std::string temporary;
@@ -60,10 +105,8 @@ bool ReplaceFile(const std::string& path, const std::function<bool(QIODevice&)>&
     if (existed && S_ISREG(old.st_mode)) fchmod(fd, old.st_mode & 07777);
     bool ok = false;
     {
-        QFile out;
-        ok = out.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
-                      QFileDevice::DontCloseHandle) &&
-             write(out);
+        DescriptorWriter out(fd);
+        ok = write(out);
         if (!ok) error = out.errorString();
     }
     const auto fail = [&] {

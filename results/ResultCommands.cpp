@@ -2,6 +2,7 @@
 
 #include "EngineHost.h"
 #include "LoadResult.h"
+#include "PathText.h"
 #include "Prompt.h"
 #include "ResultCommandHost.h"
 #include "ResultFile.h"
@@ -9,6 +10,7 @@
 #include "ShadeGroups.h"
 
 #include <QPointer>
+#include <sys/stat.h>
 
 namespace quilder {
 
@@ -17,6 +19,27 @@ QString ResultFileFilter() {
     return QStringLiteral("QDR Result Files (*.qdr)") + nul + QStringLiteral("*.qdr") + nul +
            QStringLiteral("All Files (*.*)") + nul + QStringLiteral("*.*");
 }
+
+QString WithDefaultSuffix(const QString& path, const QString& extension) {
+    if (path.isEmpty() || extension.isEmpty()) return path;
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    if (name.isEmpty() || name.contains(QLatin1Char('.'))) return path;
+    return path + QLatin1Char('.') + extension;
+}
+
+QString ReplaceQuestion(const QString& path) {
+    return QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path);
+}
+
+namespace {
+
+// Also a link whose file is gone: saving writes through it.
+bool Exists(const QString& path) {
+    struct stat info {};
+    return lstat(TextToPath(path).c_str(), &info) == 0;
+}
+
+} // namespace
 
 bool ResultCommands::OfferToSaveResult() {
     if (results_.AllList().RowCount() == 0) return true;
@@ -45,9 +68,17 @@ bool ResultCommands::SaveResult(bool askName) {
     QString path = results_.CurrentResultFile();
     if (path.isEmpty() || askName) {
         const QPointer<ResultSet> alive(&results_);
-        path = host_.Desktop().ShowSaveDialog(host_.WindowId(), QStringLiteral("Save Result As"),
-                                              {}, ResultFileFilter(), {}, QStringLiteral("qdr"));
-        if (path.isEmpty() || alive.isNull()) return false;
+        const QString extension = QStringLiteral("qdr");
+        const QString chosen =
+            host_.Desktop().ShowSaveDialog(host_.WindowId(), QStringLiteral("Save Result As"), {},
+                                           ResultFileFilter(), {}, extension);
+        if (chosen.isEmpty() || alive.isNull()) return false;
+        // The dialog asked about the name as typed; the name written to is asked about here.
+        path = WithDefaultSuffix(chosen, extension);
+        if (path != chosen && Exists(path) &&
+            (host_.Prompts().AskYesNo(ReplaceQuestion(path)) != PromptAnswer::Yes ||
+             alive.isNull()))
+            return false;
     }
     // Becomes the current result file only once written; a failure is reported there.
     return SaveResultFile(results_, host_.Prompts(), path);
@@ -92,8 +123,8 @@ void ResultCommands::OpenResultFile() {
         return;
     }
     ShadeGroups(results_);
-    host_.Engine().SetStatusText(QStringLiteral("Finished."));
     if (outcome.status == LoadOutcome::Status::Loaded) {
+        host_.Engine().SetStatusText(QStringLiteral("Finished."));
         // Save Result writes back to the file on screen, never into an earlier one.
         results_.SetCurrentResultFile(path);
         results_.SetResultChanged(false);
@@ -104,10 +135,15 @@ void ResultCommands::OpenResultFile() {
         results_.SetCurrentResultFile({});
         results_.SetResultChanged(true);
     }
+    // The status bar says what happened too, also once the notice is closed.
+    const bool inPart = outcome.status == LoadOutcome::Status::ReadInPart;
+    host_.Engine().SetStatusText(inPart ? QStringLiteral("The result file was read only in part.")
+                                        : QStringLiteral("The result file could not be read."));
     const QString reason =
         outcome.reason.isEmpty() ? QString() : QLatin1Char('\n') + outcome.reason;
-    host_.Prompts().Notice(
-        QStringLiteral("The result file %1 could not be read.%2").arg(path, reason));
+    host_.Prompts().Notice((inPart ? QStringLiteral("The result file %1 was read only in part.%2")
+                                   : QStringLiteral("The result file %1 could not be read.%2"))
+                               .arg(path, reason));
 }
 
 void ResultCommands::LoaderTick() {

@@ -15,6 +15,10 @@ inline const QString kLoadRunningNotice =
 
 // "QDR Result Files (*.qdr)" and "All Files (*.*)", description and pattern separated by NULs.
 QString ResultFileFilter();
+// path with "." + extension added when its file name has no extension of its own.
+QString WithDefaultSuffix(const QString& path, const QString& extension);
+// Asked before a save replaces a file the save dialog did not ask about.
+QString ReplaceQuestion(const QString& path);
 
 // The commands of the File menu that create, open and save results, and the periodic load of a
 // find job. The result set and the host must outlive the object.
@@ -26,7 +30,8 @@ public:
     // the result away: there was nothing to save, the user said No, or the save succeeded.
     bool OfferToSaveResult();
     // Writes the All list to the current result file, asking for a name first when there is
-    // none or askName is set. True when the file was written; refused while a load runs.
+    // none or askName is set; a name without an extension gets ".qdr". True when the file was
+    // written; refused while a load runs.
     bool SaveResult(bool askName);
     // Empties the All list and sets the search setup back: all classes, a fresh folder tree.
     void NewJob();

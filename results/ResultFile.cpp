@@ -8,6 +8,7 @@
 #include <QIODevice>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quilder {
@@ -44,9 +45,11 @@ bool WriteResultFile(const ResultModel& list, const QString& path, QString& erro
     // valid text names one and the same file for both.
     const std::string native = TextToPath(path);
     // The new file replaces the old one by a rename, which a read-only file does not stop; it
-    // must be left as it is. Checked for the effective user, as the write would be.
-    if (faccessat(AT_FDCWD, native.c_str(), F_OK, AT_EACCESS) == 0 &&
-        faccessat(AT_FDCWD, native.c_str(), W_OK, AT_EACCESS) != 0) {
+    // must be left as it is. Checked for the effective user, as the write would be, and by the
+    // mode bits, since the system lets root write any file.
+    struct stat old {};
+    if (stat(native.c_str(), &old) == 0 &&
+        ((old.st_mode & 0222) == 0 || faccessat(AT_FDCWD, native.c_str(), W_OK, AT_EACCESS) != 0)) {
         error = QStringLiteral("The file is read-only.");
         return false;
     }

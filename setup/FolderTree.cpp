@@ -109,6 +109,10 @@ void FolderTree::AddSubFolderNodes(const QString& key) {
     }
     // One batch: the view takes thousands of children at once far faster than one by one.
     const SettingChecks quiet(settingChecks_);
+    // A ticked folder goes on standing for everything below it, now shown or not.
+    const Qt::CheckState state = parent->checkState(0);
+    for (QTreeWidgetItem* child : children)
+        child->setCheckState(0, state);
     parent->addChildren(children);
 }
 

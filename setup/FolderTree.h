@@ -18,7 +18,8 @@ public:
 
     // Clears the tree and adds one root node per drive of the file-system service.
     void FillFolderTree();
-    // Adds a child node per sub-folder of the folder the node `key` stands for.
+    // Adds a child node per sub-folder of the folder the node `key` stands for, each with the
+    // node's check mark.
     void AddSubFolderNodes(const QString& key);
     // Gives every loaded node below `node` the node's check mark.
     void PropagateNodeCheck(QTreeWidgetItem* node);

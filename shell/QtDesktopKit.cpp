@@ -62,13 +62,6 @@ QStringList NameFiltersOf(const QString& filter) {
     return filters;
 }
 
-QString WithDefaultSuffix(const QString& path, const QString& extension) {
-    if (path.isEmpty() || extension.isEmpty()) return path;
-    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    if (name.isEmpty() || name.contains(QLatin1Char('.'))) return path;
-    return path + QLatin1Char('.') + extension;
-}
-
 void QtDesktopKit::SendWindowMessage(WindowHandle window, int message, std::int64_t, std::int64_t) {
     if (message != kCloseMessage) return;
     if (QWidget* widget = WindowOfHandle(window)) widget->close();
@@ -87,16 +80,16 @@ QStringList QtDesktopKit::ShowOpenDialog(WindowHandle owner, const QString& titl
 
 QString QtDesktopKit::ShowSaveDialog(WindowHandle owner, const QString& title,
                                      const QString& initialPath, const QString& filter,
-                                     const QString& initialName, const QString& defaultExtension) {
+                                     const QString& initialName, const QString&) {
     QFileDialog dialog(WindowOfHandle(owner), title, initialPath);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(NameFiltersOf(filter));
-    dialog.setDefaultSuffix(defaultExtension);
+    // No default suffix here: a desktop's own dialog asks before replacing the name as typed,
+    // not the name with the suffix, so the caller adds it and asks about that name itself.
     if (!initialName.isEmpty()) dialog.selectFile(initialName);
     if (dialog.exec() != QDialog::Accepted) return {};
-    // Desktop dialogs do not all honour the default suffix; adding it twice cannot happen.
-    return WithDefaultSuffix(dialog.selectedFiles().value(0), defaultExtension);
+    return dialog.selectedFiles().value(0);
 }
 
 bool QtDesktopKit::OpenItem(const QString& path, int) {

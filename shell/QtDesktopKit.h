@@ -24,7 +24,4 @@ public:
 // "*.*" means every file, also one without a dot, as it does on the system the text comes from.
 QStringList NameFiltersOf(const QString& filter);
 
-// path with "." + extension added when its file name has no extension of its own.
-QString WithDefaultSuffix(const QString& path, const QString& extension);
-
 } // namespace quilder

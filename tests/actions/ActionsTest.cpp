@@ -176,6 +176,13 @@ TEST_F(ActionsTest, OpensCheckedRowsInRowOrderAndTheirFolderOncePerRow) {
     const QString folder = QString::fromStdString(tree.Path("g"));
     EXPECT_EQ(kit.calls, (QStringList{"OpenItem|" + folder + "/a|3", "OpenItem|" + folder + "/c|3",
                                       "OpenItem|" + folder + "|3", "OpenItem|" + folder + "|3"}));
+    // A desktop that cannot open them says so once per command, naming the first refused.
+    kit.refused = {folder + "/c", folder};
+    OpenFilesCommand(*this);
+    OpenFoldersCommand(*this);
+    EXPECT_EQ(prompt.notices, (QStringList{"The desktop could not open " + folder + "/c.",
+                                           "The desktop could not open " + folder +
+                                               ".\n1 more could not be opened either."}));
 }
 
 } // namespace

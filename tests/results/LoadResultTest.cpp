@@ -44,7 +44,7 @@ TEST_F(LoadResultTest, AFileThatCannotBeReadIsReportedOrKeptForTheNextLoad) {
     const std::string file = WriteLines("r.qdr", Texts(600, a + "\tK"));
     InstallRecordingFileSystem().failFrom[file] = 1 << 16;
     const LoadOutcome midway = Load(file);
-    EXPECT_EQ(midway.status, Status::Unreadable);
+    EXPECT_EQ(midway.status, Status::ReadInPart);
     EXPECT_EQ(midway.reason, QStringLiteral("Input/output error"));
     EXPECT_GT(results.AllList().RowCount(), 0);
     EXPECT_LT(results.AllList().RowCount(), 600);

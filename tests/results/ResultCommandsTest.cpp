@@ -77,19 +77,26 @@ TEST_F(ResultCommandsTest, SaveWritesBackToTheOpenedFileAndSaveAsAsks) {
     results.AllList().removeRows(0, 1); // as Delete leaves it
     results.SetResultChanged(true);
     EXPECT_TRUE(commands.SaveResult(false));
-    kit.saveAnswer = Path("second.qdr");
+    EXPECT_EQ(host.statusTexts.back(), "Finished.");
+    // The dialog asked about the typed name only: replacing it with ".qdr" added is asked here.
+    kit.saveAnswer = Path("second");
+    WriteLines("second.qdr", {"old"});
+    prompt.answers = {Answer::No, Answer::Yes};
+    EXPECT_FALSE(commands.SaveResult(true));
     EXPECT_TRUE(commands.SaveResult(true));
-    EXPECT_EQ(kit.calls,
-              (QStringList{"ShowOpenDialog|7|Open Result File|" + ResultFileFilter(),
-                           "ShowSaveDialog|7|Save Result As|" + ResultFileFilter() + "|qdr"}));
+    EXPECT_EQ(prompt.questions, QStringList(2, ReplaceQuestion(Path("second.qdr"))));
+    const QString saveCall = "ShowSaveDialog|7|Save Result As|" + ResultFileFilter() + "|qdr";
+    EXPECT_EQ(kit.calls, (QStringList{"ShowOpenDialog|7|Open Result File|" + ResultFileFilter(),
+                                      saveCall, saveCall}));
     EXPECT_EQ(LinesIn("opened.qdr") + LinesIn("earlier.qdr") + LinesIn("second.qdr"), 3);
     EXPECT_EQ(results.CurrentResultFile(), Path("second.qdr"));
-    // A result file that cannot be read gives one notice and keeps the current file.
+    // A result file that cannot be read gives one notice, keeps the current file, and says so.
     kit.openAnswer = {Path("missing")};
     commands.OpenResultFile();
     ASSERT_EQ(prompt.notices.size(), 1);
     EXPECT_TRUE(prompt.notices[0].contains(Path("missing")));
     EXPECT_EQ(results.CurrentResultFile(), Path("second.qdr"));
+    EXPECT_EQ(host.statusTexts.back(), "The result file could not be read.");
 }
 
 TEST_F(ResultCommandsTest, NewJobOpenAndSaveChangeNothingWhileAJobOrALoadRuns) {

@@ -4,6 +4,7 @@
 #include "ResultsFixture.h"
 #include "ScriptedPrompt.h"
 
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,6 +36,11 @@ TEST_F(ResultFileTest, WritesPathTabKeyCrLfInListOrderAndOpensToTheSameRows) {
                                                   "/data/x/a\t0000000001024_1\r\n"
                                                   "/data/b.doc\t0000000020480_3\r\n"
                                                   "//root file\t0000000020480_3\r\n");
+    // A link is saved through, also when its file is gone, and stays a link.
+    ASSERT_EQ(symlink("linked.qdr", tree.Path("link.qdr").c_str()), 0);
+    ASSERT_TRUE(Save(tree.Path("link.qdr")));
+    EXPECT_EQ(TestTree::Read(tree.Path("linked.qdr")), TestTree::Read(tree.Path("r.qdr")));
+    EXPECT_TRUE(std::filesystem::is_symlink(tree.Path("link.qdr")));
 
     // Save, then open: the same rows in the same order.
     results.ClearAll();
@@ -68,32 +74,36 @@ template <class Step> void AsOrdinaryUser(Step step) {
     ASSERT_TRUE(!root || (seteuid(0) == 0 && setegid(0) == 0));
 }
 
-// A folder that may not be written (the file itself may) and a full disk.
+// A folder that may not be written (the file itself may), a full disk and a read-only file,
+// which root too must leave as it is.
 TEST_F(ResultFileTest, ASaveThatCannotBeWrittenKeepsThePreviousFileAndTheFlags) {
     // Many rows, so that a file-size limit of one block runs the write out of room.
     results.AllList().InsertSorted(
         std::vector<ResultRow>(2000, Row("f", "K", "/a/rather/long/folder/for/many/rows")));
     results.SetResultChanged(true);
     const std::string files[] = {tree.File("locked/old.qdr", "previous\r\n"),
-                                 tree.File("full/old.qdr", "previous\r\n")};
+                                 tree.File("full/old.qdr", "previous\r\n"),
+                                 tree.File("read-only/old.qdr", "previous\r\n")};
     chmod(tree.Root().c_str(), 0755);
     chmod(files[0].c_str(), 0666);
     chmod(tree.Path("locked").c_str(), 0555);
-    bool saved[2] = {true, true};
-    const bool root = geteuid() == 0; // root may write anywhere: save as an ordinary user
-    ASSERT_TRUE(!root || (setegid(65534) == 0 && seteuid(65534) == 0));
-    saved[0] = Save(files[0]);
-    ASSERT_TRUE(!root || (seteuid(0) == 0 && setegid(0) == 0));
+    chmod(files[2].c_str(), 0444);
+    bool saved[3] = {true, true, true};
+    AsOrdinaryUser([&] { saved[0] = Save(files[0]); });
     saved[1] = [&] { return FileSizeLimit(4096), Save(files[1]); }();
+    saved[2] = Save(files[2]);
     chmod(tree.Path("locked").c_str(), 0755);
 
-    ASSERT_EQ(prompt.notices.size(), 2);
-    for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(prompt.notices.size(), 3);
+    for (int i = 0; i < 3; ++i) {
         EXPECT_FALSE(saved[i]) << files[i];
         EXPECT_EQ(TestTree::Read(files[i]), "previous\r\n");
         EXPECT_EQ(Entries(files[i].substr(0, files[i].rfind('/'))), Texts{"old.qdr"}); // no rest
         EXPECT_TRUE(prompt.notices[i].contains(QString::fromStdString(files[i])));
     }
+    // The system's reason, also when a write stops partway.
+    EXPECT_TRUE(prompt.notices[1].endsWith(qt_error_string(EFBIG)));
+    EXPECT_TRUE(prompt.notices[2].endsWith("read-only."));
     EXPECT_TRUE(results.ResultChanged() && results.CurrentResultFile().isEmpty());
 }
 

@@ -25,7 +25,7 @@ public:
 class FolderTreeTest : public testing::Test {
 protected:
     void SetUp() override {
-        for (const char* folder : {"a/x/deep", "a/y", "b"})
+        for (const char* folder : {"a/x/deep", "a/y", "b/z"})
             disk.Folder(folder);
         disk.File("a/file", "not a folder");
         auto fs = std::make_unique<FlakyFileSystem>();
@@ -85,14 +85,15 @@ TEST_F(FolderTreeTest, CheckingLoadsChecksAndPropagatesAtEveryLoadedDepth) {
     EXPECT_TRUE(FolderTree::Checked(Node("a")) && FolderTree::Checked(Node("b")));
 
     Click(drive);
-    Click(Node("a")); // loaded by a click: the new children come unchecked
+    Node("b")->setCheckState(0, Qt::Unchecked);
+    Click(Node("a")); // loaded by a click: the new children take their parent's check mark
     Click(Node("a/x"));
-    ASSERT_NE(Node("a/x/deep"), nullptr);
-    EXPECT_TRUE(!FolderTree::Checked(Node("a/x")) && FolderTree::Checked(drive));
+    ASSERT_TRUE(Node("a/x/deep") && Node("b/z"));
+    EXPECT_TRUE(FolderTree::Checked(Node("a/x/deep")) && !FolderTree::Checked(Node("b/z")));
 
     drive->setCheckState(0, Qt::Unchecked);
     drive->setCheckState(0, Qt::Checked);
-    for (const char* folder : {"a", "a/x", "a/x/deep", "a/y", "b"})
+    for (const char* folder : {"a", "a/x", "a/x/deep", "a/y", "b/z"})
         EXPECT_TRUE(FolderTree::Checked(Node(folder))) << folder;
     // Downward only: unchecking a child leaves its parent.
     Node("a/x")->setCheckState(0, Qt::Unchecked);

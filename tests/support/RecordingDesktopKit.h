@@ -8,7 +8,7 @@
 namespace quilder::test {
 
 // Records every call as "Operation|argument|..."; answers the dialogs with the paths set (cancel
-// when empty) and finds no window.
+// when empty), opens every item but the refused ones and finds no window.
 class RecordingDesktopKit : public DesktopKit {
 public:
     void SendWindowMessage(WindowHandle w, int m, std::int64_t, std::int64_t) override {
@@ -22,7 +22,9 @@ public:
                            const QString&, const QString& ext) override {
         return Record("ShowSaveDialog", o, t, f, ext) ? saveAnswer : QString();
     }
-    bool OpenItem(const QString& p, int s) override { return Record("OpenItem", p, s); }
+    bool OpenItem(const QString& p, int s) override {
+        return Record("OpenItem", p, s) && !refused.contains(p);
+    }
     bool OpenAddress(const QString& a, int s) override { return Record("OpenAddress", a, s); }
     WindowHandle FindTitledWindow(const QString& t) override {
         return Record("FindTitledWindow", t) ? 0 : 0; // no window
@@ -31,6 +33,7 @@ public:
     QStringList calls;
     QStringList openAnswer;
     QString saveAnswer;
+    QStringList refused; // items OpenItem fails to open
 
 private:
     template <class... T> bool Record(const char* operation, const T&... arguments) {
