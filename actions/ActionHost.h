@@ -21,12 +21,13 @@ public:
     // Lets the window handle its pending events once. False when the window is closing: the
     // caller then drops its work and returns without touching the result set again.
     virtual bool Yield() = 0;
+    // The Stop command's request (F6), which the check before a delete and Verify Groups obey
+    // and use up.
+    virtual bool StopRequested() const = 0;
+    virtual void SetStopRequested(bool stop) = 0;
     // Status panel 1.
     virtual QString StatusText() const = 0;
     virtual void SetStatusText(const QString& text) = 0;
-    // Stop Current Job (F6), for the commands that run like a job: they end at their next check.
-    virtual bool StopRequested() const { return false; }
-    virtual void ClearStopRequest() {}
 };
 
 } // namespace quilder

@@ -1,9 +1,9 @@
 #include "ContentCheck.h"
 
+#include "EntryState.h"
 #include "FileSystem.h"
 
 #include <cstring>
-#include <sys/stat.h>
 
 namespace quilder {
 
@@ -11,10 +11,17 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
 
-// A file open for positioned reads, closed whatever way the scope is left.
+// A file opened only if it is still in its recorded state, closed whatever way the scope is
+// left.
 class OpenFile {
 public:
-    OpenFile(FileSystem& fs, const std::string& path) : fs_(fs), fd_(fs.OpenRead(path, &size_)) {}
+    OpenFile(FileSystem& fs, FolderHandles& folders, const RecordedEntry& entry) : fs_(fs) {
+        FolderId id;
+        int error = 0;
+        const int folder = folders.Open(entry.folderPath, id, error);
+        if (folder >= 0 && id == entry.folder)
+            fd_ = OpenUnchanged(fs, folder, entry.name, entry.state);
+    }
     ~OpenFile() {
         if (fd_ >= 0) fs_.CloseRead(fd_);
     }
@@ -22,38 +29,22 @@ public:
     OpenFile& operator=(const OpenFile&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
-    std::uint64_t Size() const { return size_; }
     bool ReadWhole(char* buffer, std::size_t length, std::uint64_t offset) {
         return fs_.ReadAt(fd_, buffer, length, offset) == static_cast<long long>(length);
     }
-    bool Stat(struct stat& st) const { return fstat(fd_, &st) == 0; }
+    bool Unchanged(const EntryState& recorded) const { return StateOfOpenFile(fd_) == recorded; }
 
 private:
     FileSystem& fs_;
-    std::uint64_t size_ = 0;
-    int fd_;
+    int fd_ = -1;
 };
 
-bool SameIdentity(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// Whether two paths of one file are one directory entry reached twice (a bind mount, a folder
-// given twice): deleting "the copy" would delete the only one. Two hard links are two entries,
-// and deleting one keeps the content in the other.
-bool OneEntry(const std::string& a, const std::string& b) {
-    const std::size_t slashA = a.rfind('/');
-    const std::size_t slashB = b.rfind('/');
-    if (slashA == std::string::npos || slashB == std::string::npos) return true;
-    if (a.compare(slashA + 1, std::string::npos, b, slashB + 1, std::string::npos) != 0)
-        return false;
-    struct stat folderA {};
-    struct stat folderB {};
-    const std::string parentA = slashA == 0 ? "/" : a.substr(0, slashA);
-    const std::string parentB = slashB == 0 ? "/" : b.substr(0, slashB);
-    // A folder that cannot be looked at might be the same one: assume the worst.
-    if (stat(parentA.c_str(), &folderA) != 0 || stat(parentB.c_str(), &folderB) != 0) return true;
-    return SameIdentity(folderA, folderB);
+// Records the entry's state now; false when it is no regular file of the recorded folder.
+bool Record(FolderHandles& folders, RecordedEntry& entry) {
+    const EntryLook now = LookUpEntry(folders, entry.folderPath, entry.name);
+    if (now.kind != EntryLook::Kind::File || now.entry.folder != entry.folder) return false;
+    entry.state = now.entry.state;
+    return true;
 }
 
 } // namespace
@@ -61,25 +52,29 @@ bool OneEntry(const std::string& a, const std::string& b) {
 ContentCheck::ContentCheck(FileSystem& fs, std::function<bool()> yield)
     : fs_(fs), yield_(std::move(yield)), first_(kChunk), second_(kChunk) {}
 
-ContentVerdict ContentCheck::Compare(const std::string& file, const std::string& other) {
-    OpenFile a(fs_, file);
-    OpenFile b(fs_, other);
-    struct stat sa {};
-    struct stat sb {};
-    if (!a.IsOpen() || !b.IsOpen() || !a.Stat(sa) || !b.Stat(sb))
-        return ContentVerdict::NotCompared;
-    if (SameIdentity(sa, sb))
-        return OneEntry(file, other) ? ContentVerdict::NotCompared : ContentVerdict::Same;
-    if (a.Size() != b.Size()) return ContentVerdict::Differs;
-    for (std::uint64_t offset = 0; offset < a.Size(); offset += kChunk) {
+ContentVerdict ContentCheck::Compare(FolderHandles& folders, RecordedEntry& file,
+                                     RecordedEntry& other) {
+    if (!Record(folders, file) || !Record(folders, other)) return ContentVerdict::NotCompared;
+    // Two links of one file share their content. One link seen at two places (a file mounted
+    // over another) is one copy only.
+    if (file.state.SameFile(other.state))
+        return file.state.links > 1 ? ContentVerdict::Same : ContentVerdict::NotCompared;
+    if (file.state.size != other.state.size) return ContentVerdict::Differs;
+    OpenFile a(fs_, folders, file);
+    OpenFile b(fs_, folders, other);
+    if (!a.IsOpen() || !b.IsOpen()) return ContentVerdict::NotCompared;
+    const std::uint64_t size = file.state.size;
+    for (std::uint64_t offset = 0; offset < size; offset += kChunk) {
         if (offset > 0 && !yield_()) return ContentVerdict::Abandoned;
         const auto length =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, a.Size() - offset));
+            static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size - offset));
         if (!a.ReadWhole(first_.data(), length, offset) ||
             !b.ReadWhole(second_.data(), length, offset))
             return ContentVerdict::NotCompared;
         if (std::memcmp(first_.data(), second_.data(), length) != 0) return ContentVerdict::Differs;
     }
+    // Bytes read from a file that changed meanwhile prove nothing.
+    if (!a.Unchanged(file.state) || !b.Unchanged(other.state)) return ContentVerdict::Differs;
     return ContentVerdict::Same;
 }
 

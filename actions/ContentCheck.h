@@ -7,11 +7,13 @@
 namespace quilder {
 
 class FileSystem;
+class FolderHandles;
+struct RecordedEntry;
 
 enum class ContentVerdict {
     Same,
-    Differs,
-    NotCompared, // a file could not be opened or read whole, or both paths name one file
+    Differs,     // other bytes, or a file changed while it was read
+    NotCompared, // a file is gone, no longer a regular file, or could not be read whole
     Abandoned,   // the yield asked to stop
 };
 
@@ -22,9 +24,11 @@ class ContentCheck {
 public:
     ContentCheck(FileSystem& fs, std::function<bool()> yield);
 
-    // Same only when `other` is a separate file, not `file` reached by another path (deleting
-    // one would take the other with it), and both hold exactly the same bytes.
-    ContentVerdict Compare(const std::string& file, const std::string& other);
+    // Compares the entries as they are now, each reached through a handle of the folder its
+    // entry records. Both must be separate directory entries; two links of one file are the
+    // same content. On return each holds the state it had when compared, and Same means that
+    // neither changed while it was read.
+    ContentVerdict Compare(FolderHandles& folders, RecordedEntry& file, RecordedEntry& other);
 
 private:
     FileSystem& fs_;

@@ -60,7 +60,7 @@ void EndEarly(FindJobHost& host, const FirstFailure& failure) {
 void RunFindJob(FindJobHost& host) {
     ResultSet& results = host.Results();
     if (results.JobRunning()) {
-        host.Prompts().Notice(kJobRunningNotice);
+        host.Prompts().Notice(results.BusyNotice());
         return;
     }
     if (results.IsLoading()) {

@@ -203,21 +203,21 @@ QString Notice(const Tally& tally) {
 
 void VerifyGroupsCommand(ActionHost& host) {
     QPointer<ResultSet> results = &host.Results();
-    if (results->JobRunning()) return host.Prompts().Notice(kJobRunningNotice);
+    if (results->JobRunning()) return host.Prompts().Notice(results->BusyNotice());
     if (results->IsLoading()) return host.Prompts().Notice(kLoadRunningNotice);
     const std::vector<Group> groups = GroupsOf(results->AllList());
     if (groups.empty()) return host.Prompts().Notice(kNoGroupForVerifying);
 
-    host.ClearStopRequest();
+    host.SetStopRequested(false);
     const QString status = host.StatusText();
     Verifier verifier(host, results);
     std::vector<std::vector<int>> subgroups;
     {
-        JobRunningScope busy(*results);
+        JobRunningScope busy(*results, ResultSet::Work::VerifyGroups);
         subgroups = verifier.Run(groups);
     }
     if (verifier.Closed()) return; // the lists are going away with the window
-    host.ClearStopRequest();
+    host.SetStopRequested(false);
     host.SetStatusText(status);
 
     Tally tally;

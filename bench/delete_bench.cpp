@@ -9,6 +9,7 @@
 #include "ActionHost.h"
 #include "DeleteCheckedFiles.h"
 #include "DesktopKit.h"
+#include "EngineHost.h"
 #include "FileSystem.h"
 #include "PathText.h"
 #include "Prompt.h"
@@ -37,6 +38,7 @@ class YesPrompt : public Prompt {
 public:
     void Notice(const QString& text) override { std::printf("notice: %s\n", qPrintable(text)); }
     PromptAnswer AskYesNo(const QString&) override { return PromptAnswer::Yes; }
+    PromptAnswer AskYesNoDefaultNo(const QString&) override { return PromptAnswer::Yes; }
     PromptAnswer AskYesNoCancel(const QString&) override { return PromptAnswer::Yes; }
 };
 
@@ -59,9 +61,9 @@ public:
 // Times the deletions and reads, to tell the file system's share from the program's.
 class TimedFileSystem : public FileSystem {
 public:
-    bool DeleteFile(const std::string& path) override {
+    bool DeleteFileAt(int folder, const std::string& name) override {
         const Clock clock(deleting);
-        return FileSystem::DeleteFile(path);
+        return FileSystem::DeleteFileAt(folder, name);
     }
     long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) override {
         const Clock clock(reading);
@@ -84,11 +86,16 @@ public:
     ResultSet& Results() override { return results; }
     Prompt& Prompts() override { return prompt; }
     DesktopKit& Desktop() override { return desktop; }
+    // Paced as the window paces its yields.
     bool Yield() override {
+        if (!pacer.Due()) return true;
         ++yields;
         QCoreApplication::processEvents();
+        pacer.Ran();
         return true;
     }
+    bool StopRequested() const override { return false; }
+    void SetStopRequested(bool) override {}
     QString StatusText() const override { return status; }
     void SetStatusText(const QString& text) override { status = text; }
 
@@ -97,6 +104,7 @@ public:
     NoDesktop desktop;
     QString status;
     long yields = 0;
+    YieldPacer pacer;
 };
 
 // Class list and a size under 1 MB, mixed as the bench tree mixes them (Tiny 20, Very Small 36,

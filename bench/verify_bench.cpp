@@ -35,6 +35,8 @@ public:
     Prompt& Prompts() override { return prompt_; }
     DesktopKit& Desktop() override { return *desktop_; } // not asked for by Verify Groups
     bool Yield() override { return ++yields, true; }
+    bool StopRequested() const override { return false; }
+    void SetStopRequested(bool) override {}
     QString StatusText() const override { return {}; }
     void SetStatusText(const QString&) override {}
     long long yields = 0;

@@ -86,7 +86,7 @@ bool ResultCommands::SaveResult(bool askName) {
 
 bool ResultCommands::RefuseWhileBusy() {
     if (results_.JobRunning()) {
-        host_.Prompts().Notice(kJobRunningNotice);
+        host_.Prompts().Notice(results_.BusyNotice());
         return true;
     }
     if (results_.IsLoading()) {

@@ -12,6 +12,17 @@ void ResultSet::ClearAll() {
         list->Clear();
 }
 
+const QString& ResultSet::BusyNotice() const {
+    switch (running_) {
+    case Work::DeleteCheck:
+        return kDeleteCheckingNotice;
+    case Work::VerifyGroups:
+        return kVerifyingNotice;
+    default:
+        return kJobRunningNotice;
+    }
+}
+
 void ResultSet::OptionClicked(int v) {
     if (v < 0 || v >= kResultListCount) return;
     if (visible_ != v) {

@@ -41,10 +41,16 @@ public:
     const QString& CurrentResultFile() const { return currentResultFile_; }
     void SetCurrentResultFile(const QString& path) { currentResultFile_ = path; }
 
-    // While a find job (or the check before a delete) runs, the commands that would rebuild or
-    // replace the lists (Find, New Job, Open Result File, Delete) show kJobRunningNotice instead.
-    bool JobRunning() const { return jobRunning_; }
-    void SetJobRunning(bool running) { jobRunning_ = running; }
+    // While a find job, the check before a delete or Verify Groups runs, the commands that would
+    // rebuild or replace the lists (Find, New Job, Open Result File, Delete) refuse with
+    // BusyNotice().
+    enum class Work { None, FindJob, DeleteCheck, VerifyGroups };
+    bool JobRunning() const { return running_ != Work::None; }
+    Work Running() const { return running_; }
+    void SetJobRunning(bool running, Work work = Work::FindJob) {
+        running_ = running ? work : Work::None;
+    }
+    const QString& BusyNotice() const;
 
     // Loads never overlap: TryBeginLoad fails while one runs.
     bool TryBeginLoad();
@@ -62,15 +68,16 @@ private:
     bool resultChanged_ = false;
     QString currentResultFile_;
     bool loading_ = false;
-    bool jobRunning_ = false;
+    Work running_ = Work::None;
 };
 
 // Marks a job (or the check before a delete) as running for as long as it is in scope. The set
 // may go away during the job's yields when the window closes.
 class JobRunningScope {
 public:
-    explicit JobRunningScope(ResultSet& results) : results_(&results) {
-        results.SetJobRunning(true);
+    explicit JobRunningScope(ResultSet& results, ResultSet::Work work = ResultSet::Work::FindJob)
+        : results_(&results) {
+        results.SetJobRunning(true, work);
     }
     ~JobRunningScope() {
         if (results_) results_->SetJobRunning(false);
@@ -85,5 +92,11 @@ private:
 inline const QString kJobRunningNotice = QStringLiteral(
     "A finding job is running. Stop it first (Stop Current Job, F6), or wait until it has "
     "finished.");
+inline const QString kVerifyingNotice = QStringLiteral(
+    "The groups are being verified. Please wait until that has finished, or stop it (Stop "
+    "Current Job, F6).");
+inline const QString kDeleteCheckingNotice = QStringLiteral(
+    "Files are being checked for deletion. Please wait until the check has finished, or stop it "
+    "(Stop Current Job, F6).");
 
 } // namespace quilder

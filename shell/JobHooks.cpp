@@ -25,10 +25,10 @@ public:
         window_.Yield();
         return !window_.Closing();
     }
+    bool StopRequested() const override { return window_.StopRequested(); }
+    void SetStopRequested(bool stop) override { window_.SetStopRequested(stop); }
     QString StatusText() const override { return window_.StatusPanel(1).text(); }
     void SetStatusText(const QString& text) override { window_.SetStatusText(text); }
-    bool StopRequested() const override { return window_.StopRequested(); }
-    void ClearStopRequest() override { window_.ClearStopRequest(); }
 
 private:
     frmPubMain& window_;

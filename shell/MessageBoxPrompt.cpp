@@ -20,6 +20,12 @@ PromptAnswer MessageBoxPrompt::AskYesNo(const QString& text) {
     return answer == QMessageBox::Yes ? PromptAnswer::Yes : PromptAnswer::No;
 }
 
+PromptAnswer MessageBoxPrompt::AskYesNoDefaultNo(const QString& text) {
+    const auto answer = QMessageBox::question(owner_, kTitle, text,
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return answer == QMessageBox::Yes ? PromptAnswer::Yes : PromptAnswer::No;
+}
+
 PromptAnswer MessageBoxPrompt::AskYesNoCancel(const QString& text) {
     const auto answer = QMessageBox::question(
         owner_, kTitle, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,

@@ -12,6 +12,7 @@ public:
     explicit MessageBoxPrompt(QWidget* owner) : owner_(owner) {}
     void Notice(const QString& text) override;
     PromptAnswer AskYesNo(const QString& text) override;
+    PromptAnswer AskYesNoDefaultNo(const QString& text) override;
     PromptAnswer AskYesNoCancel(const QString& text) override;
 
 private:

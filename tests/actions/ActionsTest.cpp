@@ -1,18 +1,24 @@
 #include "ActionHost.h"
 #include "DeleteCheckedFiles.h"
+#include "FakeEngineHost.h"
+#include "LoadResult.h"
 #include "OpenCheckedItems.h"
 #include "PathText.h"
 #include "RecordingDesktopKit.h"
 #include "RecordingFileSystem.h"
+#include "ResultCommands.h"
 #include "ResultSet.h"
 #include "RowPaths.h"
 #include "ScriptedPrompt.h"
 #include "TestTree.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -34,6 +40,8 @@ protected:
         if (onYield) onYield();
         return true;
     }
+    bool StopRequested() const override { return stop; }
+    void SetStopRequested(bool request) override { stop = request; }
     QString StatusText() const override { return status; }
     void SetStatusText(const QString& text) override { status = text; }
 
@@ -44,6 +52,8 @@ protected:
             row.text[kNameColumn] = PathToText(path.substr(path.rfind('/') + 1));
             row.text[kPathColumn] = PathToText(path.substr(0, path.rfind('/')));
             row.text[kSortColumn] = key;
+            row.SetFile(static_cast<std::uint64_t>(QFileInfo(PathToText(path)).size()),
+                        SizeUnit::Bytes, 0);
         }
         results.List(0).InsertSorted(rows);
         results.List(classList).InsertSorted(rows);
@@ -59,9 +69,18 @@ protected:
             if (std::count(paths.begin(), paths.end(), RowFilePath(results.List(list).Row(i))))
                 results.List(list).SetChecked(i, true);
     }
-    void DeleteAnsweringYes() {
-        prompt.answers.push_back(PromptAnswer::Yes);
+    void DeleteAnsweringYes(int times = 1) {
+        prompt.answers.insert(prompt.answers.end(), times, PromptAnswer::Yes);
         DeleteCommand(*this);
+    }
+    QString LastNotice() const {
+        return prompt.notices.isEmpty() ? QString() : prompt.notices.last();
+    }
+    // Files written long ago: a rewrite now shows in their times.
+    static void Age(const Paths& paths) {
+        const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+        for (const std::string& path : paths)
+            utimensat(AT_FDCWD, path.c_str(), past, AT_SYMLINK_NOFOLLOW);
     }
 
     TestTree tree;
@@ -70,6 +89,7 @@ protected:
     RecordingDesktopKit kit;
     QString status = QStringLiteral("Finished.");
     std::function<void()> onYield;
+    bool stop = false;
 };
 
 TEST_F(ActionsTest, DeleteChangesNothingWhenThereIsNothingItMayDelete) {
@@ -77,25 +97,36 @@ TEST_F(ActionsTest, DeleteChangesNothingWhenThereIsNothingItMayDelete) {
     OpenFilesCommand(*this);
     EXPECT_EQ(prompt.notices, (QStringList{kNoFileForDeleting, kNoFileForOpening}));
     const Paths group{tree.File("a", "same"), tree.File("b", "same")};
+    const Paths other{tree.File("x", "xx"), tree.File("y", "xx")};
     AddGroup(7, "A", group);
+    AddGroup(7, "B", other);
     DeleteAnsweringYes(); // nothing checked
-    Check(0, {group[1]});
+    Check(0, {group[1], other[1]});
     DeleteCommand(*this); // answered No
     EXPECT_EQ(prompt.questions, QStringList(2, kDeleteQuestion));
+    ASSERT_TRUE(results.TryBeginLoad()); // a load's end would mark the result as saved
+    DeleteAnsweringYes();
+    results.EndLoad();
+    EXPECT_EQ(LastNotice(), kLoadRunningNotice);
 
-    // A file that cannot be deleted keeps both its rows and its check.
-    InstallRecordingFileSystem().undeletable = {group[1]};
+    // A file that cannot be deleted, or that is no regular file any more, keeps its rows and
+    // its check; the notice names the first and says why.
+    InstallRecordingFileSystem().undeletable = {"b"};
+    ASSERT_EQ(unlink(other[1].c_str()), 0);
+    tree.Folder("y");
     results.SetCurrentResultFile("saved.qdr");
     DeleteAnsweringYes();
-    EXPECT_EQ(prompt.notices.last(), "1 checked file could not be deleted; it keeps its rows.");
+    EXPECT_EQ(LastNotice(),
+              "2 checked files could not be deleted; they keep their rows.\nThe first: '" +
+                  PathToText(group[1]) + "': " + qt_error_string(EPERM) + ".");
     EXPECT_TRUE(Exists(group[0]) && Exists(group[1]));
-    EXPECT_EQ(RowFiles(0), group);
-    EXPECT_EQ(RowFiles(7), group);
-    EXPECT_TRUE(results.List(0).Row(1).checked);
+    EXPECT_EQ(RowFiles(0), (Paths{group[0], group[1], other[0], other[1]}));
+    EXPECT_EQ(RowFiles(7), RowFiles(0));
+    EXPECT_TRUE(results.List(0).Row(1).checked && results.List(0).Row(3).checked);
     EXPECT_FALSE(results.ResultChanged());
 }
 
-TEST_F(ActionsTest, DeletedFilesLoseTheirRowAndItsTwin) {
+TEST_F(ActionsTest, DeletedFilesLoseTheirRowAndItsTwinAndTheLastCopiesAreAskedFor) {
     Paths left; // so many scattered rows go that the lists are rebuilt rather than cut
     for (int g = 0; g < 140; ++g) {
         const std::string n = std::to_string(g);
@@ -112,7 +143,13 @@ TEST_F(ActionsTest, DeletedFilesLoseTheirRowAndItsTwin) {
     AddGroup(7, "E", gone);
     results.SetCurrentResultFile("saved.qdr");
     Check(0, {all[0], all[1], gone[1]});
-    DeleteAnsweringYes();
+    const QString lastCopies = "Every file of 1 group is checked (6 B): it would lose every copy. "
+                               "Delete them all the same?";
+    DeleteCommand(*this); // No to the last copies: nothing else is asked, nothing deleted
+    EXPECT_EQ(prompt.questions, QStringList{lastCopies});
+    EXPECT_TRUE(Exists(all[0]) && Exists(tree.Path("c139")));
+    DeleteAnsweringYes(2);
+    EXPECT_EQ(prompt.questions, (QStringList{lastCopies, lastCopies, kDeleteQuestion}));
     EXPECT_FALSE(Exists(tree.Path("c139")) || Exists(all[0]) || Exists(all[1]));
     EXPECT_EQ(RowFiles(6), left);
     left.insert(left.end(), {b[0], b[1], gone[0]});
@@ -159,10 +196,88 @@ TEST_F(ActionsTest, FileThatIsNoCopyOfOneThatStaysIsKept) {
     EXPECT_EQ(RowFiles(0), (Paths{a[0], a[2], c[0], c[1], d[0]}));
     EXPECT_EQ(RowFiles(3), (Paths{a[0], a[2]}));
     EXPECT_TRUE(results.List(0).Row(1).checked);
-    ASSERT_EQ(prompt.notices.size(), 2); // the first: Delete refused during the comparisons
-    EXPECT_TRUE(prompt.notices[1].startsWith("2 checked files were not deleted"));
+    ASSERT_EQ(prompt.notices.size(), 2);
+    EXPECT_EQ(prompt.notices[0], kDeleteCheckingNotice);
+    EXPECT_TRUE(
+        prompt.notices[1].startsWith("1 checked file was not deleted: its content differs"));
+    EXPECT_TRUE(prompt.notices[1].endsWith("the other rows of its group that stay name the same "
+                                           "file."));
     EXPECT_FALSE(results.JobRunning());
     EXPECT_EQ(status, "Finished.");
+}
+
+// One file under two spellings in two groups: ticked in one, it is no copy that stays for the
+// other. A deleted file leaves no row under any spelling, in any list.
+TEST_F(ActionsTest, CrossedRowsKeepBothAndNoSpellingOutlivesADeletedFile) {
+    const Paths ab{tree.File("d/a", "same"), tree.File("d/b", "same"), tree.File("d/c", "same"),
+                   tree.File("d/e", "same")};
+    tree.Folder("d/sub");
+    tree.Link("L", tree.Path("d"));
+    AddGroup(7, "G1", {ab[0], tree.Path("d/./b")});
+    AddGroup(7, "G2", {tree.Path("L/a"), tree.Path("/d/b")});
+    AddGroup(7, "G3", {ab[2], ab[3]});
+    AddGroup(5, "G4", {tree.Path("L/c"), tree.Path("d/sub/../c"), ab[3]});
+    Check(0, {ab[0], tree.Path("/d/b"), ab[2]});
+    DeleteAnsweringYes();
+    EXPECT_TRUE(Exists(ab[0]) && Exists(ab[1]) && Exists(ab[3]));
+    EXPECT_FALSE(Exists(ab[2]));
+    EXPECT_EQ(LastNotice().left(40), "2 checked files were not deleted: every ");
+    EXPECT_EQ(RowFiles(0), (Paths{ab[0], tree.Path("d/./b"), tree.Path("L/a"), tree.Path("/d/b"),
+                                  ab[3], ab[3]}));
+    EXPECT_EQ(RowFiles(5), Paths{ab[3]});
+}
+
+// A result file read back puts a member whose size changed into another class: the group is
+// still every row of its key in the All list, so ticking all that a class list shows keeps them.
+TEST_F(ActionsTest, GroupSplitAcrossClassesIsCheckedWhole) {
+    const Paths g{tree.File("a", "same"), tree.File("b", "same"), tree.File("c", "same")};
+    QFile qdr(QString::fromStdString(tree.Path("r.qdr")));
+    ASSERT_TRUE(qdr.open(QIODevice::WriteOnly));
+    for (const std::string& path : g)
+        qdr.write((path + "\tK\r\n").c_str());
+    qdr.close();
+    tree.File("c", std::string(2000, 'c'));
+    FakeEngineHost engine;
+    ASSERT_EQ(LoadResult(results, engine, qdr.fileName()).status, LoadOutcome::Status::Loaded);
+    results.OptionClicked(7);
+    Check(7, {g[0], g[1]});
+    DeleteAnsweringYes();
+    EXPECT_EQ(prompt.questions, QStringList{kDeleteQuestion});
+    EXPECT_TRUE(Exists(g[0]) && Exists(g[1]));
+    EXPECT_TRUE(LastNotice().startsWith("2 checked files were not deleted: their"));
+}
+
+// Another program acts while the check yields: what is deleted is what was compared.
+TEST_F(ActionsTest, FilesChangedDuringTheCheckAreKept) {
+    const Paths a{tree.File("ta", "aaaa"), tree.File("ka", "aaaa")};
+    const Paths b{tree.File("tb", "bbbb"), tree.File("kb", "bbbb")};
+    const Paths c{tree.File("d1/c", "cccc"), tree.Path("d2/c"), tree.File("kc", "cccc")};
+    tree.Folder("d2");
+    ASSERT_EQ(link(c[0].c_str(), c[1].c_str()), 0); // the same state in another folder
+    const std::string big = TestTree::Bytes(2 << 20, 3);
+    const Paths z{tree.File("zbig", big), tree.File("zcopy", big)};
+    Age({a[0], a[1], b[0], b[1]});
+    tree.Link("L", tree.Path("d1"));
+    AddGroup(7, "A", a);
+    AddGroup(7, "B", b);
+    AddGroup(7, "C", {tree.Path("L/c"), c[2]});
+    AddGroup(3, "Z", z);
+    Check(0, {a[0], b[0], tree.Path("L/c"), z[0]});
+    RecordingFileSystem& fs = InstallRecordingFileSystem();
+    bool changed = false;
+    onYield = [&] { // once the last file is being compared, the others have been
+        for (const auto& [fd, name] : fs.openFiles)
+            if (name == "zbig" && !std::exchange(changed, true)) {
+                tree.File("ka", "AAAA");
+                tree.File("tb", "BBBB");
+                ASSERT_EQ(unlink(tree.Path("L").c_str()), 0);
+                tree.Link("L", tree.Path("d2"));
+            }
+    };
+    DeleteAnsweringYes();
+    EXPECT_FALSE(Exists(z[0]));
+    EXPECT_TRUE(Exists(a[0]) && Exists(b[0]) && Exists(c[0]) && Exists(c[1]));
+    EXPECT_TRUE(LastNotice().startsWith("3 checked files were not deleted"));
 }
 
 TEST_F(ActionsTest, OpensCheckedRowsInRowOrderAndTheirFolderOncePerRow) {

@@ -30,7 +30,7 @@ protected:
     QString StatusText() const override { return status; }
     void SetStatusText(const QString& text) override { status = text; }
     bool StopRequested() const override { return stop; }
-    void ClearStopRequest() override { stop = false; }
+    void SetStopRequested(bool value) override { stop = value; }
 
     // Rows of one group in the All list and class list `classList`; `modified[i]` is the date of
     // file i.
@@ -124,7 +124,7 @@ TEST_F(ExtrasTest, VerifyGroupsSplitsByContentKeepsHardLinksTogetherAndStopsBetw
     VerifyGroupsCommand(*this);
     EXPECT_EQ(prompt.notices.last(),
               "Groups confirmed: 3; groups split: 1; files that left the lists: 1.");
-    EXPECT_EQ(prompt.notices[prompt.notices.size() - 2], kJobRunningNotice);
+    EXPECT_EQ(prompt.notices[prompt.notices.size() - 2], kVerifyingNotice);
     all.erase(all.end() - 2);
     EXPECT_EQ(Rows(0), all);
     EXPECT_EQ(Rows(5), (R{small[0], small[2]}));

@@ -1,8 +1,12 @@
 #include "FindJob.h"
 
+#include "ActionHost.h"
+#include "DeleteCheckedFiles.h"
 #include "FakeEngineHost.h"
 #include "LoadResult.h"
+#include "RecordingDesktopKit.h"
 #include "ResultSet.h"
+#include "RowPaths.h"
 #include "ScriptedPrompt.h"
 #include "TestTree.h"
 #include "WorkStore.h"
@@ -24,6 +28,24 @@ public:
     ResultSet results;
     int loaderInterval = 0;
     bool offer = true;
+};
+
+// The file actions' view of the same window: one stop request, one result set.
+class FakeActionHost : public ActionHost {
+public:
+    explicit FakeActionHost(FakeFindJobHost& window) : window_(window) {}
+    ResultSet& Results() override { return window_.results; }
+    Prompt& Prompts() override { return window_.prompt; }
+    DesktopKit& Desktop() override { return kit_; }
+    bool Yield() override { return window_.Yield(), true; }
+    bool StopRequested() const override { return window_.stop; }
+    void SetStopRequested(bool stop) override { window_.stop = stop; }
+    QString StatusText() const override { return {}; }
+    void SetStatusText(const QString& text) override { window_.SetStatusText(text); }
+
+private:
+    FakeFindJobHost& window_;
+    RecordingDesktopKit kit_;
 };
 
 class FindJob : public ::testing::Test {
@@ -133,6 +155,29 @@ TEST(AnimateStatus, CyclesPhaseTextsThroughThreeDotsAndLeavesOthers) {
     EXPECT_EQ(AnimateStatus(text + "..."), text);
     EXPECT_EQ(AnimateStatus("Loading result"), "Loading result.");
     EXPECT_EQ(AnimateStatus("Finished."), "Finished.");
+}
+
+// While Delete checks, Find waits for it; Stop ends the check, deletes nothing, and leaves no
+// stop behind for the next Find.
+TEST_F(FindJob, StopDuringTheDeleteCheckEndsOnlyTheCheck) {
+    RunFindJob(host);
+    ResultModel& all = host.results.List(0);
+    for (int i = 0; i < all.RowCount(); ++i)
+        all.SetChecked(i, RowFilePath(all.Row(i)).find("/b/") != std::string::npos);
+    host.prompt.answers = {PromptAnswer::Yes};
+    host.onYield = [&](int) {
+        RunFindJob(host);
+        host.stop = true;
+    };
+    FakeActionHost actions(host);
+    DeleteCommand(actions);
+    EXPECT_EQ(host.prompt.notices, (QStringList{kDeleteCheckingNotice, kDeleteStoppedNotice}));
+    EXPECT_EQ(TestTree::Read(tree.Path("data/b/one")), "same bytes");
+    EXPECT_EQ(Rows(0), 6);
+    host.onYield = nullptr;
+    RunFindJob(host);
+    EXPECT_EQ(Status(), "Finished.");
+    EXPECT_EQ(Rows(0), 6);
 }
 
 } // namespace

@@ -9,8 +9,8 @@
 namespace quilder::test {
 
 // The real file system, but it records which files are opened and can make single files fail:
-// not open or delete at all, or fail every read (EIO) from an offset on. Files opened inside a
-// folder handle are known by their name.
+// not open or delete at all, or fail every read (EIO) from an offset on. Files opened or deleted
+// inside a folder handle are known by their name.
 class RecordingFileSystem : public FileSystem {
 public:
     int OpenRead(const std::string& path, std::uint64_t* size) override {
@@ -27,8 +27,9 @@ public:
         return FileSystem::ReadAt(fd, buffer, length, offset);
     }
 
-    bool DeleteFile(const std::string& path) override {
-        return !undeletable.count(path) && FileSystem::DeleteFile(path);
+    bool DeleteFileAt(int folder, const std::string& name) override {
+        if (undeletable.count(name)) return errno = EPERM, false;
+        return FileSystem::DeleteFileAt(folder, name);
     }
 
     std::set<std::string> unopenable, undeletable;

@@ -4,6 +4,12 @@
 
 #include <QStringList>
 #include <deque>
+#include <ostream>
+
+// Failed expectations on texts show the texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace quilder::test {
 
@@ -12,6 +18,7 @@ class ScriptedPrompt : public Prompt {
 public:
     void Notice(const QString& text) override { notices << text; }
     PromptAnswer AskYesNo(const QString& text) override { return Answer(text); }
+    PromptAnswer AskYesNoDefaultNo(const QString& text) override { return Answer(text); }
     PromptAnswer AskYesNoCancel(const QString& text) override { return Answer(text); }
 
     QStringList notices;

@@ -1,0 +1,235 @@
+#include "DeleteCheck.h"
+
+#include "ActionHost.h"
+#include "ContentCheck.h"
+#include "FileSystem.h"
+#include "PathText.h"
+#include "ResultSet.h"
+#include "RowPaths.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QPointer>
+#include <QSet>
+#include <unordered_map>
+
+namespace quilder {
+
+bool TickedGroup::Whole() const {
+    for (const MemberRow& row : rows)
+        if (!row.ticked) return false;
+    return !rows.empty();
+}
+
+std::vector<TickedGroup> TickedGroups(const ResultSet& results, int listIndex) {
+    const ResultModel& list = results.List(listIndex);
+    std::vector<QString> keys;
+    QHash<QString, std::size_t> groupOf;
+    for (int i = 0; i < list.RowCount(); ++i)
+        if (list.Row(i).checked && !groupOf.contains(list.Row(i).SortKey())) {
+            groupOf.insert(list.Row(i).SortKey(), keys.size());
+            keys.push_back(list.Row(i).SortKey());
+        }
+    std::vector<TickedGroup> groups(keys.size());
+    std::vector<QSet<QString>> shown(keys.size());
+    for (int i = 0; i < list.RowCount(); ++i) {
+        const ResultRow& row = list.Row(i);
+        const auto group = groupOf.constFind(row.SortKey());
+        if (group == groupOf.cend()) continue;
+        MemberRow member{RowPathText(row), row.checked, row.size};
+        shown[*group].insert(member.path);
+        groups[*group].rows.push_back(std::move(member));
+    }
+    if (listIndex == 0) return groups;
+    const ResultModel& all = results.List(0);
+    for (int i = 0; i < all.RowCount(); ++i) {
+        const ResultRow& row = all.Row(i);
+        const auto group = groupOf.constFind(row.SortKey());
+        if (group == groupOf.cend()) continue;
+        QString path = RowPathText(row);
+        if (!shown[*group].contains(path))
+            groups[*group].rows.push_back({std::move(path), false, row.size});
+    }
+    return groups;
+}
+
+LastCopies CountLastCopies(const std::vector<TickedGroup>& groups) {
+    LastCopies last;
+    for (const TickedGroup& group : groups) {
+        if (!group.Whole()) continue;
+        ++last.groups;
+        QSet<QString> counted;
+        for (const MemberRow& row : group.rows)
+            if (!counted.contains(row.path)) {
+                counted.insert(row.path);
+                last.bytes += row.size;
+            }
+    }
+    return last;
+}
+
+namespace {
+
+constexpr qint64 kStatusEveryMs = 20;
+
+class Check {
+public:
+    Check(ActionHost& host, FileSystem& fs)
+        : host_(host), results_(&host.Results()), folders_(fs),
+          compare_(fs, [this] { return Yield(); }) {}
+
+    CheckEnd Run(const std::vector<TickedGroup>& groups, std::vector<CheckedFile>& files) {
+        groups_ = &groups;
+        members_.assign(groups.size(), {});
+        std::vector<int> order; // ticked files, by their first ticked row
+        std::vector<std::vector<std::size_t>> tickedIn;
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            for (const MemberRow& row : groups[g].rows) {
+                current_ = &row.path;
+                if (!Yield()) return end_;
+                const int file = Resolve(row.path);
+                members_[g].push_back(file);
+                if (!row.ticked) continue;
+                tickedIn.resize(files_.size());
+                auto& in = tickedIn[static_cast<std::size_t>(file)];
+                if (in.empty()) order.push_back(file);
+                if (in.empty() || in.back() != g) in.push_back(g);
+                files_[static_cast<std::size_t>(file)].ticked = true;
+            }
+        }
+        for (const int index : order) {
+            const File& file = files_[static_cast<std::size_t>(index)];
+            CheckedFile& out = files.emplace_back();
+            out.path = file.spellings.front();
+            out.spellings = file.spellings;
+            out.entry = file.look.entry;
+            switch (file.look.kind) {
+            case EntryLook::Kind::Missing:
+                out.verdict = FileVerdict::Gone;
+                break;
+            case EntryLook::Kind::NotFile:
+                out.verdict = FileVerdict::CannotRemove;
+                break;
+            case EntryLook::Kind::Unreachable:
+                out.verdict = FileVerdict::CannotRemove;
+                out.error = file.look.error;
+                break;
+            case EntryLook::Kind::File:
+                if (!Decide(index, tickedIn[static_cast<std::size_t>(index)], out)) return end_;
+                break;
+            }
+        }
+        return CheckEnd::Finished;
+    }
+
+private:
+    struct File {
+        EntryLook look;
+        std::vector<QString> spellings;
+        bool ticked = false;
+    };
+
+    // The file a path names, found once per path and once per entry whatever the spelling.
+    int Resolve(const QString& path) {
+        const auto known = byPath_.constFind(path);
+        if (known != byPath_.cend()) return *known;
+        const auto [folder, name] = SplitEntryPath(TextToPath(path));
+        EntryLook look = LookUpEntry(folders_, folder, name);
+        const bool folderKnown = look.entry.folder != FolderId{};
+        int index = static_cast<int>(files_.size());
+        const auto same = folderKnown ? byKey_.find(look.entry.Key()) : byKey_.end();
+        if (same != byKey_.end()) {
+            index = same->second;
+            files_[static_cast<std::size_t>(index)].spellings.push_back(path);
+        } else {
+            if (folderKnown) byKey_.emplace(look.entry.Key(), index);
+            files_.push_back({std::move(look), {path}});
+        }
+        byPath_.insert(path, index);
+        return index;
+    }
+
+    // Finds a copy that stays for the file in every group that is not wholly ticked.
+    bool Decide(int index, const std::vector<std::size_t>& groups, CheckedFile& out) {
+        bool compared = false;
+        for (const std::size_t g : groups) {
+            if ((*groups_)[g].Whole()) continue;
+            std::vector<int> staying;
+            bool sameFileStays = false;
+            const auto& rows = (*groups_)[g].rows;
+            for (std::size_t r = 0; r < rows.size(); ++r) {
+                const int other = members_[g][r];
+                if (rows[r].ticked) continue;
+                if (other == index)
+                    sameFileStays = true;
+                else if (!files_[static_cast<std::size_t>(other)].ticked &&
+                         std::find(staying.begin(), staying.end(), other) == staying.end())
+                    staying.push_back(other);
+            }
+            bool found = false;
+            for (const int other : staying) {
+                current_ = &out.path;
+                if (!Yield()) return false;
+                RecordedEntry file = out.entry;
+                RecordedEntry copy = files_[static_cast<std::size_t>(other)].look.entry;
+                const ContentVerdict verdict = compare_.Compare(folders_, file, copy);
+                if (verdict == ContentVerdict::Abandoned) return false;
+                if (verdict != ContentVerdict::Same) continue;
+                // Compared twice, the file must have stayed as it was.
+                if (compared && file.state != out.entry.state) break;
+                out.entry = file;
+                out.copies.push_back(copy);
+                compared = found = true;
+                break;
+            }
+            if (!found) {
+                out.verdict = !staying.empty() ? FileVerdict::Differs
+                              : sameFileStays  ? FileVerdict::SameFile
+                                               : FileVerdict::NoneStays;
+                return true;
+            }
+        }
+        out.verdict = FileVerdict::Remove;
+        return true;
+    }
+
+    // False when the window closed or the user stopped the check.
+    bool Yield() {
+        if (!sinceStatus_.isValid() || sinceStatus_.elapsed() >= kStatusEveryMs) {
+            host_.SetStatusText(QStringLiteral("Checking '") + *current_ + QLatin1Char('\''));
+            sinceStatus_.start();
+        }
+        if (!host_.Yield() || !results_) {
+            end_ = CheckEnd::Closed;
+            return false;
+        }
+        if (host_.StopRequested()) {
+            end_ = CheckEnd::Stopped;
+            return false;
+        }
+        return true;
+    }
+
+    ActionHost& host_;
+    QPointer<ResultSet> results_;
+    FolderHandles folders_;
+    ContentCheck compare_;
+    const std::vector<TickedGroup>* groups_ = nullptr;
+    std::vector<std::vector<int>> members_; // per group and row: the index of its file
+    std::vector<File> files_;
+    QHash<QString, int> byPath_;
+    std::unordered_map<EntryKey, int, EntryKeyHash> byKey_;
+    const QString* current_ = nullptr;
+    QElapsedTimer sinceStatus_;
+    CheckEnd end_ = CheckEnd::Finished;
+};
+
+} // namespace
+
+CheckEnd CheckTickedFiles(ActionHost& host, const std::vector<TickedGroup>& groups,
+                          std::vector<CheckedFile>& files) {
+    Check check(host, FileSystemService());
+    return check.Run(groups, files);
+}
+
+} // namespace quilder

@@ -1,0 +1,59 @@
+#include "RemoveCheckedFiles.h"
+
+namespace quilder {
+
+namespace {
+
+void NoteFailure(RemovalTally& tally, const CheckedFile& file, int error) {
+    if (tally.failed++ > 0) return;
+    tally.firstFailed = file.path;
+    tally.firstReason =
+        error != 0 ? qt_error_string(error) : QStringLiteral("it is no longer a regular file");
+}
+
+} // namespace
+
+RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSystem& fs,
+                                const EntryRemover::Action& action) {
+    RemovalTally tally;
+    EntryRemover remover(fs, action);
+    FolderHandles folders(fs);
+    for (const CheckedFile& file : files) {
+        switch (file.verdict) {
+        case FileVerdict::Remove: {
+            using Kind = EntryRemover::Outcome::Kind;
+            const EntryRemover::Outcome outcome = remover.Remove(file.entry, file.copies);
+            if (outcome.kind == Kind::Removed || outcome.kind == Kind::Gone)
+                tally.removed.push_back(&file);
+            else if (outcome.kind == Kind::Changed)
+                ++tally.differs;
+            else
+                NoteFailure(tally, file, outcome.kind == Kind::NotFile ? 0 : outcome.error);
+            break;
+        }
+        case FileVerdict::Gone:
+            // One that has come back since was never compared.
+            if (LookUpEntry(folders, file.entry.folderPath, file.entry.name).kind ==
+                EntryLook::Kind::Missing)
+                tally.removed.push_back(&file);
+            else
+                ++tally.differs;
+            break;
+        case FileVerdict::Differs:
+            ++tally.differs;
+            break;
+        case FileVerdict::SameFile:
+            ++tally.sameFile;
+            break;
+        case FileVerdict::NoneStays:
+            ++tally.noneStays;
+            break;
+        case FileVerdict::CannotRemove:
+            NoteFailure(tally, file, file.error);
+            break;
+        }
+    }
+    return tally;
+}
+
+} // namespace quilder
