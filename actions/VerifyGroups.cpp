@@ -2,6 +2,7 @@
 
 #include "ActionHost.h"
 #include "ContentCheck.h"
+#include "EntryState.h"
 #include "FileSystem.h"
 #include "PathText.h"
 #include "Prompt.h"
@@ -13,6 +14,7 @@
 #include <QHash>
 #include <QLocale>
 #include <QPointer>
+#include <optional>
 #include <vector>
 
 namespace quilder {
@@ -72,7 +74,7 @@ struct Tally {
 class Verifier {
 public:
     Verifier(ActionHost& host, QPointer<ResultSet> results)
-        : host_(host), results_(std::move(results)),
+        : host_(host), results_(std::move(results)), folders_(FileSystemService()),
           check_(FileSystemService(), [this] { return Yield(); }) {}
 
     // For each group verified, the subgroup of each member (in the group's order); a member
@@ -82,19 +84,27 @@ public:
         total_ = QLocale().toString(static_cast<qint64>(groups.size()));
         for (const Group& group : groups) {
             std::vector<int> subgroup(group.paths.size());
+            std::vector<std::optional<RecordedEntry>> entries(group.paths.size());
             std::vector<std::size_t> firsts; // the first member of each subgroup so far
             for (std::size_t m = 0; m < group.paths.size(); ++m) {
                 current_ = &group.paths[m];
                 if (!Yield(done.size() + 1)) return done;
-                const std::string file = TextToPath(group.paths[m]);
+                const auto [folder, name] = SplitEntryPath(TextToPath(group.paths[m]));
+                EntryLook look = LookUpEntry(folders_, folder, name);
+                // A file that is gone or cannot be read is identical to none.
+                if (look.kind == EntryLook::Kind::File) entries[m] = std::move(look.entry);
                 std::size_t s = 0;
-                for (; s < firsts.size(); ++s) {
-                    const ContentVerdict verdict =
-                        check_.Compare(file, TextToPath(group.paths[firsts[s]]));
+                for (; entries[m] && s < firsts.size(); ++s) {
+                    std::optional<RecordedEntry>& first = entries[firsts[s]];
+                    if (!first) continue;
+                    const ContentVerdict verdict = check_.Compare(folders_, *entries[m], *first);
                     if (verdict == ContentVerdict::Abandoned) return done;
                     if (verdict == ContentVerdict::Same) break;
                 }
-                if (s == firsts.size()) firsts.push_back(m);
+                if (s == firsts.size() || !entries[m]) {
+                    s = firsts.size();
+                    firsts.push_back(m);
+                }
                 subgroup[m] = static_cast<int>(s);
             }
             done.push_back(std::move(subgroup));
@@ -115,6 +125,7 @@ private:
 
     ActionHost& host_;
     QPointer<ResultSet> results_;
+    FolderHandles folders_;
     ContentCheck check_;
     const QString* current_ = nullptr;
     QString number_;
@@ -208,6 +219,8 @@ void VerifyGroupsCommand(ActionHost& host) {
     const std::vector<Group> groups = GroupsOf(results->AllList());
     if (groups.empty()) return host.Prompts().Notice(kNoGroupForVerifying);
 
+    // A stop given before is kept for the next find job; one given meanwhile is used up.
+    const bool stopPending = host.StopRequested();
     host.SetStopRequested(false);
     const QString status = host.StatusText();
     Verifier verifier(host, results);
@@ -217,7 +230,7 @@ void VerifyGroupsCommand(ActionHost& host) {
         subgroups = verifier.Run(groups);
     }
     if (verifier.Closed()) return; // the lists are going away with the window
-    host.SetStopRequested(false);
+    host.SetStopRequested(subgroups.size() == groups.size() && stopPending);
     host.SetStatusText(status);
 
     Tally tally;

@@ -26,6 +26,7 @@ public:
     void Notice(const QString& text) override { std::printf("notice: %s\n", qPrintable(text)); }
     PromptAnswer AskYesNo(const QString&) override { return PromptAnswer::No; }
     PromptAnswer AskYesNoCancel(const QString&) override { return PromptAnswer::No; }
+    PromptAnswer AskYesNoDefaultNo(const QString&) override { return PromptAnswer::No; }
 };
 
 class VerifyHost : public ActionHost {

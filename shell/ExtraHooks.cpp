@@ -1,6 +1,7 @@
 // Where the commands beyond the described menu meet the window: the tick helpers, Verify Groups
 // and Move Files to Trash.
 #include "CommandRouter.h"
+#include "DeleteCheckedFiles.h"
 #include "ResultFrame.h"
 #include "ResultListView.h"
 #include "TickHelpers.h"
@@ -18,6 +19,7 @@ void frmPubMain::ConnectExtraCommands() {
     const auto handle = [this](const char* item, std::function<void()> handler) {
         router_->Handle(QLatin1String(item), std::move(handler));
     };
+    handle("men0114", [this] { DeleteCommand(*actionHost_, Disposal::Trash); });
     handle("men0107", [this] {
         yieldPacer_.Reset(); // the status shows at once, as for a find job
         VerifyGroupsCommand(*actionHost_);

@@ -1,6 +1,8 @@
 #include "ActionHost.h"
+#include "DeleteCheckedFiles.h"
 #include "PathText.h"
 #include "RecordingDesktopKit.h"
+#include "RecordingFileSystem.h"
 #include "ResultSet.h"
 #include "RowPaths.h"
 #include "ScriptedPrompt.h"
@@ -20,6 +22,7 @@ using Paths = std::vector<std::string>;
 // The tick helpers, Verify Groups and Move Files to Trash, on rows of files in a test tree.
 class ExtrasTest : public ::testing::Test, public ActionHost {
 protected:
+    void TearDown() override { ReleaseFileSystemService(); }
     ResultSet& Results() override { return results; }
     Prompt& Prompts() override { return prompt; }
     DesktopKit& Desktop() override { return kit; }
@@ -128,6 +131,33 @@ TEST_F(ExtrasTest, VerifyGroupsSplitsByContentKeepsHardLinksTogetherAndStopsBetw
     all.erase(all.end() - 2);
     EXPECT_EQ(Rows(0), all);
     EXPECT_EQ(Rows(5), (R{small[0], small[2]}));
+}
+
+TEST_F(ExtrasTest, TrashTakesCheckedCopiesToTheTrashAndNeverDeletesOneThatCannotGo) {
+    // The trash of a file on the home folder's drive is in the data folder.
+    const QByteArray home = qgetenv("HOME"), data = qgetenv("XDG_DATA_HOME");
+    qputenv("HOME", tree.Folder("home").c_str());
+    qputenv("XDG_DATA_HOME", tree.Folder("home/data").c_str());
+    const Paths g{tree.File("g/keep", "same"), tree.File("g/go", "same"),
+                  tree.File("g/stay", "same")};
+    AddGroup(7, "A", g);
+    for (int i : {1, 2})
+        results.List(0).SetChecked(i, true);
+    InstallRecordingFileSystem().untrashable = {"stay"};
+    prompt.answers = {PromptAnswer::Yes};
+    DeleteCommand(*this, Disposal::Trash);
+    qputenv("HOME", home), qputenv("XDG_DATA_HOME", data);
+    EXPECT_EQ(prompt.questions, QStringList{kTrashQuestion});
+    EXPECT_EQ(TestTree::Read(tree.Path("home/data/Trash/files/go")), "same");
+    EXPECT_NE(TestTree::Read(tree.Path("home/data/Trash/info/go.trashinfo"))
+                  .find("Path=" + tree.Path("g/go")),
+              std::string::npos);
+    EXPECT_TRUE(TestTree::Read(g[1]).empty() && TestTree::Read(g[2]) == "same");
+    EXPECT_EQ(Rows(0), (std::vector<std::string>{"keep:A", "*stay:A"}));
+    EXPECT_EQ(Rows(7), (std::vector<std::string>{"keep:A", "stay:A"}));
+    ASSERT_EQ(prompt.notices.size(), 1);
+    EXPECT_TRUE(prompt.notices[0].startsWith(
+        "1 checked file could not be moved to the trash; it keeps its rows."));
 }
 
 } // namespace
