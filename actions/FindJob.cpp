@@ -12,6 +12,8 @@
 #include "ShadeGroups.h"
 #include "WorkStore.h"
 
+#include <QStringList>
+
 namespace quilder {
 
 namespace {
@@ -50,6 +52,26 @@ private:
     std::optional<StoreFailure> first_;
 };
 
+QString Counted(long long count, const char* one, const char* many) {
+    return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? one : many);
+}
+
+// The files and folders the scan left out by their names, told once at the end of the job.
+void ReportLeftOut(FindJobHost& host, const LeftOutNames& left) {
+    const long long all = left.files + left.folders;
+    if (all == 0) return;
+    QStringList counts;
+    if (left.files > 0) counts << Counted(left.files, "file", "files");
+    if (left.folders > 0) counts << Counted(left.folders, "folder", "folders");
+    QString text = counts.join(QLatin1String(" and ")) +
+                   (all == 1 ? QLatin1String(" was left out because its name contains")
+                             : QLatin1String(" were left out because their names contain")) +
+                   QLatin1String(" a line break or tab, which the work store cannot hold.");
+    if (left.folders > 0)
+        text += QLatin1String(" Everything inside a folder left out was left out with it.");
+    host.Prompts().Notice(text);
+}
+
 void EndEarly(FindJobHost& host, const FirstFailure& failure) {
     host.ClearStopRequest();
     failure.Report(host);
@@ -86,8 +108,8 @@ void RunFindJob(FindJobHost& host) {
     results.SetStatusCountsText(QStringLiteral("0 file in 0 group."));
     failure.Note(ResetScanStore());
     host.SetAnimationInterval(kAnimationIntervalMs);
-    if (failure.Note(RunScanningPhase(host, nodeCount)) == PhaseVerdict::Stopped)
-        return EndEarly(host, failure);
+    const ScanOutcome scanned = RunScanningPhase(host, nodeCount);
+    if (failure.Note(scanned) == PhaseVerdict::Stopped) return EndEarly(host, failure);
     host.SetAnimationInterval(0);
     host.SetAnimationInterval(kAnimationIntervalMs);
     if (failure.Note(RunFilteringPhase(host)) == PhaseVerdict::Stopped)
@@ -103,6 +125,7 @@ void RunFindJob(FindJobHost& host) {
     LoadResult(results, host, QString());
     ShadeGroups(results);
     host.SetStatusText(failure.Report(host) ? kIncompleteStatus : QStringLiteral("Finished."));
+    ReportLeftOut(host, scanned.leftOut);
     results.SetResultChanged(true);
     host.ClearStopRequest();
     results.SetCurrentResultFile(QString());

@@ -17,7 +17,13 @@ namespace {
 enum class Listed { FilesOnly, Subtree };
 using ListedFolders = std::unordered_map<FolderId, Listed, FolderIdHash>;
 
-void Visit(EngineHost& host, const std::string& path, bool recurse, ListedFolders& listed) {
+struct Scan {
+    ListedFolders listed;
+    LeftOutNames leftOut;
+};
+
+void Visit(EngineHost& host, const std::string& path, bool recurse, Scan& scan) {
+    ListedFolders& listed = scan.listed;
     FolderListing listing;
     if (!FileSystemService().ListFolder(path, listing, recurse)) return;
     const auto [known, fresh] =
@@ -30,17 +36,23 @@ void Visit(EngineHost& host, const std::string& path, bool recurse, ListedFolder
         for (const FileEntry& file : listing.files) {
             const int order = ClassOfSize(file.size);
             if (!host.ClassBoxTicked(BoxOfOrder(order))) continue;
-            if (HasLineBreakOrTab(file.path)) continue; // cannot be one line of a list file
+            if (HasLineBreakOrTab(file.path)) { // cannot be one line of a list file
+                ++scan.leftOut.files;
+                continue;
+            }
             lists.Add(order, file.size, file.path);
         }
     }
     if (!recurse) return;
     listing.files = {}; // keep only the sub-folders while descending
     for (const FolderEntry& folder : listing.folders) {
-        if (HasLineBreakOrTab(folder.name)) continue; // nothing below it could be listed
+        if (HasLineBreakOrTab(folder.name)) { // nothing below it could be listed
+            ++scan.leftOut.folders;
+            continue;
+        }
         const auto seen = listed.find(folder.id);
         if (seen != listed.end() && seen->second == Listed::Subtree) continue;
-        Visit(host, folder.path, true, listed);
+        Visit(host, folder.path, true, scan);
         host.Yield();
         if (host.Closing()) return;
     }
@@ -48,25 +60,25 @@ void Visit(EngineHost& host, const std::string& path, bool recurse, ListedFolder
 
 } // namespace
 
-PhaseOutcome RunScanningPhase(EngineHost& host, int nodeCount) {
-    ListedFolders listed;
+ScanOutcome RunScanningPhase(EngineHost& host, int nodeCount) {
+    Scan scan;
     ScanLists& lists = ScanListsService();
     for (int position = 1; position <= nodeCount; ++position) {
         // A position past the tree's current count reads as an unchecked node.
         if (host.NodeChecked(position)) {
             const QString key = host.NodeKey(position);
             host.SetStatusText(QStringLiteral("Scanning in '") + key + QLatin1Char('\''));
-            Visit(host, TextToPath(key), host.NodeChildCount(position) == 0, listed);
+            Visit(host, TextToPath(key), host.NodeChildCount(position) == 0, scan);
         }
         if (host.StopRequested() || host.Closing()) {
             host.SetAnimationInterval(0);
             lists.WriteAllFrom(0);
-            return {PhaseVerdict::Stopped, lists.TakeFailure()};
+            return {{PhaseVerdict::Stopped, lists.TakeFailure()}, scan.leftOut};
         }
         host.Yield();
     }
     lists.WriteShared();
-    return {PhaseVerdict::Completed, lists.TakeFailure()};
+    return {{PhaseVerdict::Completed, lists.TakeFailure()}, scan.leftOut};
 }
 
 } // namespace quilder

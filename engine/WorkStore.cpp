@@ -11,6 +11,7 @@
 #include <system_error>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace quilder {
 
@@ -25,12 +26,23 @@ constexpr int kCompared = 1;
 // new job scans, instead of the job waiting for thousands of deletions.
 constexpr const char* kOldScanned = "scanned.old";
 
+// Why a folder of the store was left in place.
+const QString kMountLeftReason = QStringLiteral(
+    "Another file system is mounted there. The work store never empties a mounted folder: "
+    "unmount it, or move it out of the work store.");
+
+StoreFailure MountLeft(const std::string& program, const std::string& relative) {
+    return {JoinPath(program, relative), kMountLeftReason};
+}
+
 struct Store {
     std::string program;
     std::array<std::array<std::string, kClassCount>, 2> paths;
     std::array<std::array<int, kClassCount>, 2> handles;
     std::thread remover;
     std::atomic<bool> stopRemover{false};
+    std::atomic<bool> removerDone{false};
+    std::string removerMountLeft; // written by the remover, read once it is over
     Store() {
         for (auto& part : handles)
             part.fill(-1);
@@ -44,6 +56,13 @@ struct Store {
     }
     void AwaitRemover() {
         if (remover.joinable()) remover.join();
+    }
+    // A mount the last removal left in place, once the removal is over; reported once.
+    std::optional<StoreFailure> TakeRemoverFailure() {
+        if (remover.joinable() && !removerDone.load(std::memory_order_acquire)) return {};
+        AwaitRemover();
+        if (removerMountLeft.empty()) return {};
+        return MountLeft(program, std::exchange(removerMountLeft, std::string()));
     }
 };
 
@@ -103,16 +122,22 @@ std::optional<StoreFailure> ResetStore(int part) {
     CloseHandles(part);
     const int program = fs.OpenFolder(store.program);
     if (program < 0) return StoreFailureOf(store.program, errno);
-    std::optional<StoreFailure> failure;
-    if (part == kScanned && MoveAsideScanned(fs, program)) {
+    const bool oldScanned = part == kScanned && MoveAsideScanned(fs, program);
+    std::optional<StoreFailure> failure = store.TakeRemoverFailure();
+    if (oldScanned) {
         const int at = dup(program);
+        store.removerDone = false;
         if (at >= 0)
-            store.remover = std::thread([at, &stop = store.stopRemover] {
-                RemoveEntryTreeAt(at, kOldScanned, &stop);
+            store.remover = std::thread([at, &store] {
+                RemoveEntryTreeAt(at, kOldScanned, &store.stopRemover, &store.removerMountLeft);
                 close(at);
+                store.removerDone.store(true, std::memory_order_release);
             });
     }
-    fs.RemoveEntryAt(program, kParts[part]); // a folder that cannot go is emptied as far as can be
+    // A folder that cannot go is emptied as far as can be; one mounted there stays, and says so.
+    std::string mountLeft;
+    RemoveEntryTreeAt(program, kParts[part], nullptr, &mountLeft);
+    if (!mountLeft.empty() && !failure) failure = MountLeft(store.program, mountLeft);
     const int rootFd = RealFolderAt(fs, program, kParts[part], root, failure);
     fs.CloseFolder(program);
     if (rootFd < 0) return failure;
@@ -133,6 +158,7 @@ StoreFailure StoreFailureOf(std::string path, int error) {
 void InitWorkStorePaths(const std::string& programFolder) {
     ReleaseStoreHandles();
     Store& store = TheStore();
+    store.removerMountLeft.clear(); // it was below the old folder
     store.program = programFolder;
     for (int part = 0; part < 2; ++part)
         for (int order = 0; order < kClassCount; ++order)

@@ -58,6 +58,10 @@ struct EntryStatus {
 // A sub-folder is not entered when it is the root of a mount. Where the system cannot tell, a
 // change of device stands for one; a btrfs sub-volume (another device, same mount) is entered.
 bool IsMountPoint(const EntryStatus& entry, std::uint64_t parentDevice);
+// The same for an entry of an open folder, file or folder, without following a link; false
+// when the entry cannot be looked at. A file that is a mount's root is never listed, and must
+// never be deleted as a copy: it is its source under another path.
+bool IsMountRootAt(int folder, const std::string& name);
 
 // What a result row needs to know of a file.
 struct FileFacts {
@@ -70,10 +74,12 @@ struct FileFacts {
 std::string JoinPath(const std::string& folder, const std::string& name);
 
 // Removes whatever the entry of the open folder is (a folder with everything in it), following
-// no link; true when it is gone. Touches no shared state: safe on any thread. Once `stop` is
-// set it gives up, leaving what it has not reached yet.
-bool RemoveEntryTreeAt(int folder, const std::string& name,
-                       const std::atomic<bool>* stop = nullptr);
+// no link; true when it is gone. It never leaves the open folder's file system: a mount point
+// (file or folder), or a folder on another device, is left in place with all it holds, and the
+// first such path, below `folder`, is handed back in `leftMount`. Touches no shared state: safe
+// on any thread. Once `stop` is set it gives up, leaving what it has not reached yet.
+bool RemoveEntryTreeAt(int folder, const std::string& name, const std::atomic<bool>* stop = nullptr,
+                       std::string* leftMount = nullptr);
 
 // The system locale's short date, a blank and its time with seconds but no time-zone name; no
 // time at exactly midnight.
@@ -96,8 +102,9 @@ public:
     void ReplaceDrives(std::vector<Drive> drives);
 
     // Regular files and sub-folders of a folder, in the order the system returns them. Links,
-    // FIFOs, sockets and devices are never listed, nor is a mount point. Sub-folders are only
-    // looked at when withFolders is true. An entry that vanishes meanwhile is left out.
+    // FIFOs, sockets and devices are never listed, nor is a mount point, file or folder.
+    // Sub-folders are only looked at when withFolders is true. An entry that vanishes meanwhile is
+    // left out.
     virtual bool ListFolder(const std::string& path, FolderListing& out, bool withFolders = true);
     // Names of the regular files of a folder only: cheaper when sizes are not needed.
     virtual bool ListFileNames(const std::string& path, std::vector<std::string>& names);

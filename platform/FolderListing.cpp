@@ -15,6 +15,16 @@ bool IsMountPoint(const EntryStatus& entry, std::uint64_t parentDevice) {
     return entry.id.device != parentDevice;
 }
 
+bool IsMountRootAt(int folder, const std::string& name) {
+    struct statx st {};
+    if (statx(folder, name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_INO, &st) != 0)
+        return false;
+    if (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
+        return (st.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    struct stat self {};
+    return fstat(folder, &self) == 0 && makedev(st.stx_dev_major, st.stx_dev_minor) != self.st_dev;
+}
+
 bool FileSystem::StatusAt(int folder, const char* name, EntryStatus& out) {
     struct statx st {};
     if (statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
@@ -45,12 +55,12 @@ bool FileSystem::ListFolder(const std::string& path, FolderListing& out, bool wi
         if (type != DT_REG && type != DT_UNKNOWN && !(type == DT_DIR && withFolders)) return;
         EntryStatus st;
         if (!StatusAt(dfd, name, st)) return; // vanished meanwhile
-        if (st.kind == EntryStatus::Kind::File) {
+        // A file mounted onto another path is the same file as its source: never its copy.
+        if (IsMountPoint(st, self.st_dev)) return;
+        if (st.kind == EntryStatus::Kind::File)
             out.files.push_back({name, JoinPath(path, name), st.size});
-        } else if (withFolders && st.kind == EntryStatus::Kind::Folder &&
-                   !IsMountPoint(st, self.st_dev)) {
+        else if (withFolders && st.kind == EntryStatus::Kind::Folder)
             out.folders.push_back({name, JoinPath(path, name), st.id});
-        }
     });
     close(dfd);
     if (!read) {

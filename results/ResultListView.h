@@ -2,6 +2,8 @@
 
 #include <QTreeView>
 
+class QFontMetrics;
+
 namespace quilder {
 
 class ResultModel;
@@ -15,11 +17,23 @@ public:
     ResultListView(ResultModel& model, int index, QWidget* parent = nullptr);
 
     ResultModel& Model() const { return model_; }
-    // Sets the design widths anew, for the current screen resolution.
+    // Sets the design widths anew, for the current screen resolution, widened where the font
+    // needs more room for a size or a date.
     void ApplyDesignWidths();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    // Widens the Size and date columns to their widest possible text in the current font.
+    void FitTextColumns();
+
     ResultModel& model_;
 };
+
+// The widest size text and the widest modified-date text the list can show, in pixels, for
+// these metrics: every digit taken as the font's widest digit, every month's name tried.
+int WidestSizeText(const QFontMetrics& metrics);
+int WidestDateText(const QFontMetrics& metrics);
 
 } // namespace quilder

@@ -3,8 +3,12 @@
 #include "FileSystem.h"
 #include "PathText.h"
 
+#include <QCollator>
 #include <QHeaderView>
 #include <QStyle>
+#include <algorithm>
+#include <functional>
+#include <numeric>
 
 namespace quilder {
 
@@ -24,6 +28,31 @@ private:
     bool before_;
 };
 
+// The sub-folders as a file manager shows them: by name in the user's language, case aside,
+// numbers by their value ("2" before "10").
+std::vector<std::reference_wrapper<const FolderEntry>>
+ByName(const std::vector<FolderEntry>& folders) {
+    // The C locale has no collation of its own: the common order then, which English keeps.
+    const QLocale locale;
+    QCollator collator(locale.language() == QLocale::C ? QLocale(QLocale::English) : locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::vector<QString> names;
+    names.reserve(folders.size());
+    for (const FolderEntry& folder : folders)
+        names.push_back(PathToText(folder.name));
+    std::vector<std::size_t> order(folders.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return collator.compare(names[a], names[b]) < 0;
+    });
+    std::vector<std::reference_wrapper<const FolderEntry>> sorted;
+    sorted.reserve(folders.size());
+    for (std::size_t i : order)
+        sorted.emplace_back(folders[i]);
+    return sorted;
+}
+
 } // namespace
 
 FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
@@ -34,6 +63,8 @@ FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
     setUniformRowHeights(true);
     setExpandsOnDoubleClick(false);
+    // Deep folders are wider than the tree: the arrows scroll by a step, not to the far end.
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setSortingEnabled(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -99,7 +130,7 @@ void FolderTree::AddSubFolderNodes(const QString& key) {
     if (!FileSystemService().ListFolder(TextToPath(key), listing, true)) return;
     QList<QTreeWidgetItem*> children;
     children.reserve(static_cast<qsizetype>(listing.folders.size()));
-    for (const FolderEntry& folder : listing.folders) {
+    for (const FolderEntry& folder : ByName(listing.folders)) {
         // Such a path could not be written to a scan list line by line.
         if (HasLineBreakOrTab(folder.path)) continue;
         QTreeWidgetItem* node =

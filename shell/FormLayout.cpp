@@ -48,4 +48,14 @@ void FormResize(const ClientArea& client, WindowLayout& layout) {
     }
 }
 
+TwipsSize MinimumClientSize(const ClientArea& bars, const WindowLayout& layout, float treeHeight,
+                            float resultWidth) {
+    // FormResize's rules solved for the client area.
+    const float framesTop = bars.toolbarTop + bars.toolbarHeight + kMargin;
+    const float framesHeight = layout.tree.top + treeHeight + kMargin;
+    const float leftWidth = layout.tree.left + layout.tree.width + kMargin;
+    return {kMargin + leftWidth + kMargin + resultWidth + kMargin,
+            framesTop + framesHeight + kMargin + bars.statusHeight};
+}
+
 } // namespace quilder

@@ -40,4 +40,14 @@ struct ClientArea {
 // go on. The Path column only ever widens, to take the width the other columns leave.
 void FormResize(const ClientArea& client, WindowLayout& layout);
 
+struct TwipsSize {
+    float width = 0;
+    float height = 0;
+};
+
+// The smallest client area in which FormResize gives the tree `treeHeight` and the frame
+// fra(1) `resultWidth`, with the toolbar and the status bar as `bars` has them.
+TwipsSize MinimumClientSize(const ClientArea& bars, const WindowLayout& layout, float treeHeight,
+                            float resultWidth);
+
 } // namespace quilder

@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QUrl>
@@ -70,18 +72,20 @@ void QtDesktopKit::SendWindowMessage(WindowHandle window, int message, std::int6
 QStringList QtDesktopKit::ShowOpenDialog(WindowHandle owner, const QString& title,
                                          const QString& filter, const QString& initialPath,
                                          bool multiSelect) {
-    QFileDialog dialog(WindowOfHandle(owner), title, initialPath);
+    QFileDialog dialog(WindowOfHandle(owner), title, StartFolder(initialPath));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog.setNameFilters(NameFiltersOf(filter));
     if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.selectedFiles();
+    const QStringList chosen = dialog.selectedFiles();
+    if (!chosen.isEmpty()) Remember(chosen.first());
+    return chosen;
 }
 
 QString QtDesktopKit::ShowSaveDialog(WindowHandle owner, const QString& title,
                                      const QString& initialPath, const QString& filter,
                                      const QString& initialName, const QString&) {
-    QFileDialog dialog(WindowOfHandle(owner), title, initialPath);
+    QFileDialog dialog(WindowOfHandle(owner), title, StartFolder(initialPath));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(NameFiltersOf(filter));
@@ -89,7 +93,20 @@ QString QtDesktopKit::ShowSaveDialog(WindowHandle owner, const QString& title,
     // not the name with the suffix, so the caller adds it and asks about that name itself.
     if (!initialName.isEmpty()) dialog.selectFile(initialName);
     if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.selectedFiles().value(0);
+    const QString chosen = dialog.selectedFiles().value(0);
+    Remember(chosen);
+    return chosen;
+}
+
+QString QtDesktopKit::StartFolder(const QString& initialPath) const {
+    if (!initialPath.isEmpty()) return initialPath;
+    // Not the folder the program happened to be started from: the user's files are at home.
+    if (!lastFolder_.isEmpty() && QDir(lastFolder_).exists()) return lastFolder_;
+    return QDir::homePath();
+}
+
+void QtDesktopKit::Remember(const QString& chosenFile) {
+    if (!chosenFile.isEmpty()) lastFolder_ = QFileInfo(chosenFile).absolutePath();
 }
 
 bool QtDesktopKit::OpenItem(const QString& path, int) {

@@ -18,6 +18,14 @@ public:
     bool OpenItem(const QString& path, int showStyle) override;
     bool OpenAddress(const QString& address, int showStyle) override;
     WindowHandle FindTitledWindow(const QString& title) override;
+
+private:
+    // Where a dialog opens when its caller names no folder: the folder of the file last chosen
+    // in either dialog, at first the user's home folder.
+    QString StartFolder(const QString& initialPath) const;
+    void Remember(const QString& chosenFile);
+
+    QString lastFolder_;
 };
 
 // The dialog's name filters from a NUL-separated filter text of description and pattern pairs.

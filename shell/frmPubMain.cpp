@@ -22,9 +22,12 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSizeGrip>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <cmath>
 
 namespace quilder {
 
@@ -42,6 +45,8 @@ constexpr int kListLeft = 90;
 constexpr int kListTop = 555;
 // Status panels: design widths in twips.
 constexpr std::array<int, 3> kPanelWidths{3990, 1440, 2430};
+// Folders the tree shows at least, however small the window is made.
+constexpr int kMinimumTreeRows = 4;
 
 } // namespace
 
@@ -97,6 +102,9 @@ void frmPubMain::CreateMenus() {
         }
         menu->addAction(action);
     }
+    // The menu bar's own button for the menus a narrow window has no room for.
+    if (auto* more = menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More menus"));
 }
 
 QAction& frmPubMain::MenuItem(std::string_view name) const {
@@ -128,6 +136,9 @@ void frmPubMain::CreateToolbar() {
         widget->setAccessibleName(Text(button.caption));
         widget->setAccessibleDescription(Text(button.tooltip));
     }
+    // The toolbar's own button for the buttons a narrow window has no room for.
+    if (auto* more = tlb_->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More buttons"));
 }
 
 void frmPubMain::CreateStatusBar() {
@@ -136,6 +147,8 @@ void frmPubMain::CreateStatusBar() {
     bar->setAccessibleName(QStringLiteral("Status bar"));
     bar->setFont(DesignFont());
     bar->setSizeGripEnabled(true);
+    if (auto* grip = bar->findChild<QSizeGrip*>())
+        grip->setAccessibleName(QStringLiteral("Resize"));
     const std::array<QString, 3> texts{QStringLiteral("Waiting for your order."),
                                        QStringLiteral("0 file in 0 group."), Text(kVersionText)};
     const int dpi = logicalDpiX();
@@ -209,6 +222,7 @@ void frmPubMain::ApplyLayout() {
 
     FormResize(client, layout_);
     ShiftFrameContent();
+    if (minimumSize_.isEmpty()) SetMinimumWindowSize(client, menuBottom);
 
     // The frames live in the central widget, which sits below the toolbar.
     const QPoint offset = centralWidget()->pos() - QPoint(0, menuBottom);
@@ -227,6 +241,27 @@ void frmPubMain::ApplyLayout() {
         const int path = px(layout_.columns[index][1]);
         if (path != list.header()->sectionSize(1)) list.setColumnWidth(1, path);
     }
+}
+
+void frmPubMain::SetMinimumWindowSize(const ClientArea& client, int menuBottom) {
+    const int dpi = logicalDpiX();
+    // Room in the tree for a few folders above its scroll bar, and for every view option in
+    // fra(1) with a margin on its right.
+    const FolderTree& tree = Tree();
+    const int row = std::max(tree.fontMetrics().height(), tree.sizeHintForRow(0));
+    const int treePixels = contentShift_ + 2 * tree.frameWidth() + kMinimumTreeRows * row +
+                           tree.horizontalScrollBar()->sizeHint().height() + 1;
+    const QWidget& options = *fra1_->Option(0).parentWidget();
+    const double resultTwips = PixelsAsTwips(options.x() + options.width(), dpi) + 90;
+    const TwipsSize least =
+        MinimumClientSize(client, layout_, static_cast<float>(PixelsAsTwips(treePixels, dpi)),
+                          static_cast<float>(resultTwips));
+    const auto px = [dpi](float t) { return TwipsAsPixels(static_cast<int>(std::ceil(t)), dpi); };
+    // The status panels and the toolbar's buttons side by side need their own width.
+    minimumSize_ = QSize(std::max({px(least.width), statusBar()->minimumSizeHint().width(),
+                                   tlb_->sizeHint().width()}),
+                         menuBottom + px(least.height));
+    setMinimumSize(minimumSize_);
 }
 
 void frmPubMain::ShiftFrameContent() {

@@ -114,6 +114,9 @@ private:
     void CreateStatusBar();
     void CreateFrames();
     void ShiftFrameContent();
+    // The smallest window in which every control keeps room to be used, once the toolbar, the
+    // status bar and the frames' content have their places.
+    void SetMinimumWindowSize(const ClientArea& client, int menuBottom);
 
     // The commands' seams (CommandHooks.cpp).
     void ConnectCommands();
@@ -145,6 +148,7 @@ private:
     std::function<DesktopKit*()> desktopKit_;
     WindowLayout layout_;
     int contentShift_ = 0; // pixels
+    QSize minimumSize_;
     bool contentShifted_ = false;
     bool stopRequested_ = false;
     bool closing_ = false;

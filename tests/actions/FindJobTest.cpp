@@ -149,6 +149,21 @@ TEST_F(FindJob, AStoreThatCannotBeWrittenIsReportedNotFinished) {
     EXPECT_EQ(Status(), kIncompleteStatus);
 }
 
+// Names a list line cannot hold are left out, a folder with all in it, and the job ends by saying
+// how many, once.
+TEST_F(FindJob, NamesWithALineBreakOrTabAreLeftOutAndCounted) {
+    tree.File("data/a/tab\there", "same bytes");
+    tree.File("data/b/line\nbreak", "same bytes");
+    tree.File("data/b/odd\rdir/inside", "same bytes");
+    RunFindJob(host);
+    EXPECT_EQ(Rows(0), 6);
+    EXPECT_EQ(host.prompt.notices.join('|').toStdString(),
+              std::string{"2 files and 1 folder were left out because their names contain a line "
+                          "break or tab, which the work store cannot hold. Everything inside a "
+                          "folder left out was left out with it."});
+    EXPECT_EQ(Status(), "Finished.");
+}
+
 TEST(AnimateStatus, CyclesPhaseTextsThroughThreeDotsAndLeavesOthers) {
     const QString text = "Comparing '/a'";
     EXPECT_EQ(AnimateStatus(AnimateStatus(AnimateStatus(text))), text + "...");

@@ -1,6 +1,8 @@
 #include "StoreFixture.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 using namespace quilder;
 using quilder::test::V;
@@ -62,6 +64,27 @@ TEST_F(WorkStore, OldScanListsAreRemovedBehindTheJob) {
     AwaitScanListRemoval();
     EXPECT_EQ(Entries(tree.Path("outside")), V{"20000"});
     EXPECT_FALSE(FileSystemService().IsFolder(program + "/scanned.old"));
+}
+
+// A folder mounted inside the store, under a class folder of "compared" or inside "scanned.old",
+// is never emptied nor removed: the reset that meets it, or the one after the removal that met it,
+// reports it, once.
+TEST_F(WorkStore, AFolderMountedInTheStoreIsLeftWithItsFilesAndReported) {
+    const std::string kept = tree.File("outside/precious", "bytes");
+    test::BindMounts mounts;
+    for (const char* where : {"program/compared/t/x", "program/scanned.old/s/y"})
+        if (!mounts.Add(tree.Path("outside"), tree.Folder(where)))
+            GTEST_SKIP() << "cannot bind-mount here (root only): " << std::strerror(errno);
+    const auto where = [](const std::optional<StoreFailure>& failure) {
+        return failure ? failure->path : "no failure";
+    };
+    EXPECT_EQ(where(ResetCompareStore()), program + "/compared/t/x");
+    EXPECT_FALSE(ResetScanStore()); // its old lists go behind the job, and meet the other mount
+    AwaitScanListRemoval();
+    EXPECT_EQ(where(ResetCompareStore()), program + "/scanned.old/s/y");
+    EXPECT_EQ(test::TestTree::Read(kept), "bytes");
+    EXPECT_EQ(Entries(program + "/compared/t/x"), V{"precious"});
+    EXPECT_EQ(Entries(program + "/scanned.old/s/y"), V{"precious"});
 }
 
 // Deleting on the helper thread is over once AwaitDeletes returns; names given after that start

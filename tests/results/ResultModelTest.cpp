@@ -1,11 +1,14 @@
 #include "ResultModel.h"
 #include "LoadResult.h"
+#include "RecordingFileSystem.h"
 #include "ResultListView.h"
 #include "ResultsFixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QHeaderView>
 #include <QMimeDatabase>
 #include <QPersistentModelIndex>
+#include <QTest>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -46,6 +49,32 @@ TEST_F(ResultModelTest, InsertingKeepsTheRowsTheViewHoldsOnAndTheirCheckMarks) {
     EXPECT_FALSE(model.Row(1).checked);
 }
 
+// The room the view's own delegate asks for a column's texts.
+struct MeasuredList : ResultListView {
+    using QTreeView::sizeHintForColumn;
+    using ResultListView::ResultListView;
+};
+
+TEST_F(ResultModelTest, SizeAndDateColumnsHoldTheirWidestTextsInAnyFont) {
+    MeasuredList view(model, 0);
+    std::vector<ResultRow> rows(12, Row("f.txt", "k"));
+    for (int month = 1; month <= 12; ++month) // every month's name; KB and MB sizes at their widest
+        rows[month - 1].SetFile(
+            month % 2 ? 1048575 : std::uint64_t{123456} << 20,
+            month % 2 ? SizeUnit::KB : SizeUnit::MB,
+            QDateTime(QDate(2026, month, 28), QTime(22, 58, 58)).toSecsSinceEpoch());
+    model.InsertSorted(std::move(rows));
+    view.show();
+    // The window sets the lists' font after making them: the widths follow.
+    for (int points : {8, 15}) {
+        QFont font = view.font();
+        font.setPointSize(points);
+        view.setFont(font);
+        for (int column : {kSizeColumn, kModifiedColumn})
+            EXPECT_GE(view.header()->sectionSize(column), view.sizeHintForColumn(column)) << points;
+    }
+}
+
 using ShownTextsTest = ResultsFixture;
 
 std::string Shown(const ResultModel& list, int row, int column) {
@@ -82,6 +111,21 @@ TEST_F(ShownTextsTest, TypeAndDateAreTheDatabasesCommentAndTheFilesTimeInBothTwi
     EXPECT_EQ(Shown(bare, 0, kSizeColumn) + Shown(bare, 0, kTypeColumn) +
                   Shown(bare, 0, kModifiedColumn),
               "");
+}
+
+TEST_F(ShownTextsTest, FilesWhoseNameSaysNothingAreTypedByContentOnlyWhenShown) {
+    const std::string script = tree.File("bin/runme", "#!/bin/sh\necho same\n");
+    RecordingFileSystem& fs = InstallRecordingFileSystem();
+    const std::string result = WriteLines("result.txt", {script + "\tk", script + "\tk"});
+    ASSERT_EQ(LoadResult(results, host, QString::fromStdString(result)).status,
+              LoadOutcome::Status::Loaded);
+    EXPECT_EQ(fs.opened, V{result}) << "a load reads no file's content";
+    EXPECT_EQ(Shown(results.AllList(), 1, kTypeColumn),
+              QMimeDatabase().mimeTypeForName("application/x-shellscript").comment().toStdString());
+    // Once per file: the other row, the twin and a repaint ask again without a read.
+    for (const ResultModel* list : {&results.AllList(), &results.List(7)})
+        Shown(*list, 0, kTypeColumn), Shown(*list, 1, kTypeColumn);
+    EXPECT_EQ(fs.opened, (V{result, script}));
 }
 
 } // namespace

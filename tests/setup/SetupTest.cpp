@@ -101,6 +101,19 @@ TEST_F(FolderTreeTest, CheckingLoadsChecksAndPropagatesAtEveryLoadedDepth) {
     EXPECT_TRUE(FolderTree::Checked(Node("a")));
 }
 
+TEST_F(FolderTreeTest, SubFoldersShowSortedByNameAsAFileManagerSortsThem) {
+    for (const char* folder : {"beta", "item10", "Échelle", "Alpha", "item9", "delta"})
+        other.Folder(folder);
+    QTreeWidgetItem* drive = tree.FindNode(PathToText(other.Root()));
+    Click(drive);
+    ASSERT_EQ(drive->childCount(), 6);
+    // Case aside, accents in their letter's place, numbers by value; positions follow suit.
+    const QStringList sorted{"Alpha", "beta", "delta", "Échelle", "item9", "item10"};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(drive->child(i)->text(0) == sorted[i] && tree.Node(3 + i) == drive->child(i))
+            << i << " " << drive->child(i)->text(0).toStdString();
+}
+
 TEST(ClassSelectorTest, AllFilesTicksAndLocksTheClassBoxes) {
     QWidget frame;
     ClassSelector selector(frame);

@@ -1,6 +1,7 @@
 #include "AboutAddresses.h"
 #include "ClassSelector.h"
 #include "DesktopKit.h"
+#include "FolderTree.h"
 #include "FormLayout.h"
 #include "InstanceLock.h"
 #include "RecordingDesktopKit.h"
@@ -8,13 +9,17 @@
 #include "ResultListView.h"
 #include "frmPubMain.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSizeGrip>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -44,6 +49,32 @@ TEST(MainWindowTest, StartsInTheDesignStateWithoutTouchingTheDisk) {
     // The lists fill their frame but for the margins.
     EXPECT_GT(window.ResultsFrame().List(0).width(), window.ResultsFrame().width() * 9 / 10);
     EXPECT_TRUE(QDir(programFolder.path()).isEmpty());
+}
+
+TEST(MainWindowTest, MadeTinyItKeepsEveryControlUsableAndEveryControlHasAName) {
+    QTemporaryDir programFolder;
+    frmPubMain window(programFolder.path());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.resize(300, 200);
+    const FolderTree& tree = window.Tree();
+    const auto right = [&](const QWidget& w) { return w.mapTo(&window, QPoint(w.width(), 0)).x(); };
+    // Room for a few folders, every view option inside its frame, the status panels apart.
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return tree.viewport()->height() >= 4 * tree.sizeHintForRow(0) &&
+               right(*window.ResultsFrame().Option(7).parentWidget()) <=
+                   right(window.ResultsFrame()) &&
+               right(window.StatusPanel(1)) <= window.StatusPanel(2).mapTo(&window, QPoint()).x() &&
+               right(window.StatusPanel(3)) <= window.width();
+    })) << window.width()
+        << "x" << window.height();
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QSizeGrip*>(control) ||
+            qobject_cast<QTreeView*>(control)) {
+            EXPECT_NE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), "")
+                << control->objectName().toStdString();
+        }
+    }
 }
 
 TEST(FormResizeTest, LaysOutInTwipsWidensOnlyThePathColumnAndKeepsSizesWhenMinimised) {

@@ -8,10 +8,12 @@
 #include "frmPubMain.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
-#include <QTimer>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -70,6 +72,14 @@ TEST_F(WindowCommandsTest, MenuHelpThenShutDownClosesHelpAndAbout) {
         if (top->isVisible() && (qobject_cast<HelpWindow*>(top) || qobject_cast<frmPubAbout*>(top)))
             opened << top;
     EXPECT_EQ(opened.size(), 2);
+    // The guide's pictures are built in beside it: found wherever the program runs from.
+    QFile guide(":/help/quilder-help.html");
+    ASSERT_TRUE(guide.open(QIODevice::ReadOnly));
+    int pictures = 0, found = 0;
+    for (const auto& img : QRegularExpression("<img src=\"([^\"]+)\"").globalMatch(QString::fromUtf8(guide.readAll())))
+        ++pictures, found += QFile::exists(":/help/" + img.captured(1));
+    EXPECT_EQ(found, pictures);
+    EXPECT_GE(pictures, 5);
     window.close();
     window.ReleaseServices();
     Q_EMIT file.hovered(&window.MenuItem("men0000")); // no menu help after shut-down

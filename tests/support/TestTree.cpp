@@ -6,6 +6,7 @@
 #include <iterator>
 #include <random>
 #include <stdexcept>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,6 +85,17 @@ std::string TestTree::Fifo(std::string_view relative) {
 std::string TestTree::Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+BindMounts::~BindMounts() {
+    for (const std::string& point : points_)
+        umount2(point.c_str(), MNT_DETACH);
+}
+
+bool BindMounts::Add(const std::string& from, const std::string& onto) {
+    if (mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) != 0) return false;
+    points_.push_back(onto);
+    return true;
 }
 
 } // namespace quilder::test

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quilder::test {
 
@@ -28,6 +29,20 @@ public:
 private:
     QTemporaryDir dir_;
     std::string root_;
+};
+
+// Bind mounts (root only), taken down when this goes, however the test ends: declare it after
+// the tree it mounts into.
+class BindMounts {
+public:
+    BindMounts() = default;
+    BindMounts(const BindMounts&) = delete;
+    BindMounts& operator=(const BindMounts&) = delete;
+    ~BindMounts();
+    bool Add(const std::string& from, const std::string& onto); // false, errno set, if refused
+
+private:
+    std::vector<std::string> points_;
 };
 
 } // namespace quilder::test
