@@ -21,7 +21,8 @@ public:
     // Lets the window handle its pending events once. False when the window is closing: the
     // caller then drops its work and returns without touching the result set again.
     virtual bool Yield() = 0;
-    // The Stop command's request (F6), which the check before a delete obeys and uses up.
+    // The Stop command's request (F6), which the check before a delete and Verify Groups obey
+    // and use up.
     virtual bool StopRequested() const = 0;
     virtual void SetStopRequested(bool stop) = 0;
     // Status panel 1.

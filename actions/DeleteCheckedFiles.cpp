@@ -19,7 +19,30 @@ namespace quilder {
 
 namespace {
 
-QString LastCopiesQuestion(const LastCopies& last) {
+// The words that differ between deleting and moving to the trash.
+struct Words {
+    QString done;    // what happened to a file that went
+    QString command; // what changed files did it during
+    QString question;
+    QString lastCopies;
+    QString stopped;
+    QString none;
+};
+
+Words WordsFor(Disposal disposal) {
+    if (disposal == Disposal::Trash)
+        return {QStringLiteral("moved to the trash"),
+                QStringLiteral("the move"),
+                kTrashQuestion,
+                QStringLiteral(" Move them all to the trash?"),
+                kTrashStoppedNotice,
+                kNoFileForTrash};
+    return {QStringLiteral("deleted"), QStringLiteral("the Delete"),
+            kDeleteQuestion,           QStringLiteral(" Delete them all the same?"),
+            kDeleteStoppedNotice,      kNoFileForDeleting};
+}
+
+QString LastCopiesQuestion(const LastCopies& last, const Words& words) {
     const QString size = last.bytes < 1024         ? SizeText(last.bytes, SizeUnit::Bytes)
                          : last.bytes < (1u << 20) ? SizeText(last.bytes, SizeUnit::KB)
                                                    : SizeText(last.bytes, SizeUnit::MB);
@@ -30,7 +53,7 @@ QString LastCopiesQuestion(const LastCopies& last) {
             : QStringLiteral("Every file of %1 groups is checked (%2): they would lose every copy.")
                   .arg(last.groups)
                   .arg(size);
-    return lose + QStringLiteral(" Delete them all the same?");
+    return lose + words.lastCopies;
 }
 
 QString Counted(int count, const char* one, const char* many) {
@@ -38,54 +61,58 @@ QString Counted(int count, const char* one, const char* many) {
 }
 
 // One notice for everything that stayed, or nothing.
-QString KeptNotice(const RemovalTally& tally) {
+QString KeptNotice(const RemovalTally& tally, const Words& words) {
     QStringList parts;
     if (tally.differs > 0)
         parts << Counted(tally.differs,
-                         "1 checked file was not deleted: its content differs from the files of "
+                         "1 checked file was not {done}: its content differs from the files of "
                          "its group that stay, could not be compared with them, or changed "
-                         "during the Delete.",
-                         "%1 checked files were not deleted: their content differs from the files "
+                         "during {command}.",
+                         "%1 checked files were not {done}: their content differs from the files "
                          "of their group that stay, could not be compared with them, or changed "
-                         "during the Delete.");
+                         "during {command}.");
     if (tally.sameFile > 0)
         parts << Counted(tally.sameFile,
-                         "1 checked file was not deleted: the other rows of its group that stay "
+                         "1 checked file was not {done}: the other rows of its group that stay "
                          "name the same file.",
-                         "%1 checked files were not deleted: the other rows of their group that "
+                         "%1 checked files were not {done}: the other rows of their group that "
                          "stay name the same file.");
     if (tally.noneStays > 0)
         parts << Counted(tally.noneStays,
-                         "1 checked file was not deleted: every other file of its group is "
+                         "1 checked file was not {done}: every other file of its group is "
                          "checked too, under another row, so no copy would stay.",
-                         "%1 checked files were not deleted: every other file of their group is "
+                         "%1 checked files were not {done}: every other file of their group is "
                          "checked too, under another row, so no copy would stay.");
     if (tally.failed > 0)
-        parts << Counted(tally.failed, "1 checked file could not be deleted; it keeps its rows.",
-                         "%1 checked files could not be deleted; they keep their rows.") +
+        parts << Counted(tally.failed, "1 checked file could not be {done}; it keeps its rows.",
+                         "%1 checked files could not be {done}; they keep their rows.") +
                      QStringLiteral("\nThe first: '%1': %2.")
                          .arg(tally.firstFailed, tally.firstReason);
-    return parts.join(QStringLiteral("\n\n"));
+    return parts.join(QStringLiteral("\n\n"))
+        .replace(QLatin1String("{done}"), words.done)
+        .replace(QLatin1String("{command}"), words.command);
 }
 
 } // namespace
 
-bool DeleteCheckedFiles(ActionHost& host, int listIndex) {
+bool DeleteCheckedFiles(ActionHost& host, int listIndex, Disposal disposal) {
+    const Words words = WordsFor(disposal);
     QPointer<ResultSet> results = &host.Results();
     if (listIndex < 0 || listIndex >= kResultListCount) return true;
     Prompt& prompt = host.Prompts();
     if (results->List(listIndex).RowCount() < 1) {
-        prompt.Notice(kNoFileForDeleting);
+        prompt.Notice(words.none);
         return true;
     }
     const std::vector<TickedGroup> groups = TickedGroups(*results, listIndex);
     const LastCopies last = CountLastCopies(groups);
     if (last.groups > 0) {
-        const bool yes = prompt.AskYesNoDefaultNo(LastCopiesQuestion(last)) == PromptAnswer::Yes;
+        const bool yes =
+            prompt.AskYesNoDefaultNo(LastCopiesQuestion(last, words)) == PromptAnswer::Yes;
         if (!results) return false;
         if (!yes) return true;
     }
-    const bool yes = prompt.AskYesNo(kDeleteQuestion) == PromptAnswer::Yes;
+    const bool yes = prompt.AskYesNo(words.question) == PromptAnswer::Yes;
     if (!results) return false; // the window closed behind the question
     if (!yes) return true;
 
@@ -104,24 +131,26 @@ bool DeleteCheckedFiles(ActionHost& host, int listIndex) {
         host.SetStopRequested(end == CheckEnd::Finished && stopPending);
     }
     if (end == CheckEnd::Stopped) {
-        prompt.Notice(kDeleteStoppedNotice);
+        prompt.Notice(words.stopped);
         return true;
     }
 
     FileSystem& fs = FileSystemService();
     const RemovalTally tally =
-        RemoveCheckedFiles(files, fs, [&fs](int folder, const std::string& name) {
+        RemoveCheckedFiles(files, fs, [&fs, disposal](int folder, const std::string& name) {
+            // A file that cannot go to the trash stays: it is never deleted instead.
+            if (disposal == Disposal::Trash) return fs.MoveToTrashAt(folder, name);
             errno = 0;
             return fs.DeleteFileAt(folder, name) ? 0 : (errno != 0 ? errno : EIO);
         });
     if (RemoveRowsOfFiles(*results, tally.removed) && !results->CurrentResultFile().isEmpty())
         results->SetResultChanged(true);
-    const QString notice = KeptNotice(tally);
+    const QString notice = KeptNotice(tally, words);
     if (!notice.isEmpty()) prompt.Notice(notice);
     return true;
 }
 
-void DeleteCommand(ActionHost& host) {
+void DeleteCommand(ActionHost& host, Disposal disposal) {
     QPointer<ResultSet> results = &host.Results();
     if (results->JobRunning()) {
         host.Prompts().Notice(results->BusyNotice());
@@ -132,7 +161,8 @@ void DeleteCommand(ActionHost& host) {
         host.Prompts().Notice(kLoadRunningNotice);
         return;
     }
-    if (DeleteCheckedFiles(host, results->VisibleList()) && results) ShadeGroups(*results);
+    if (DeleteCheckedFiles(host, results->VisibleList(), disposal) && results)
+        ShadeGroups(*results);
 }
 
 } // namespace quilder

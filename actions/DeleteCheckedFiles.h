@@ -11,6 +11,15 @@ inline const QString kDeleteQuestion =
     QStringLiteral("The deleted files can not be recovered, are you sure?");
 inline const QString kDeleteStoppedNotice =
     QStringLiteral("The check was stopped: no file was deleted.");
+inline const QString kNoFileForTrash = QStringLiteral("No file for moving to the trash!");
+inline const QString kTrashQuestion = QStringLiteral(
+    "The ticked files will be moved to the trash, from where they can be restored. Are you sure?");
+inline const QString kTrashStoppedNotice =
+    QStringLiteral("The check was stopped: no file was moved to the trash.");
+
+// What becomes of the files the check lets go: deleted, or moved to the desktop's trash (Move
+// Files to Trash). A file that cannot be moved to the trash keeps its rows and its check.
+enum class Disposal { Delete, Trash };
 
 // Deletes, after confirmation, the files whose rows are checked in result list `list`, and
 // takes every row that names them out of the lists. A checked file is deleted only when a file
@@ -20,10 +29,10 @@ inline const QString kDeleteStoppedNotice =
 // busy meanwhile, and Stop ends them with nothing deleted. A file that could not be deleted
 // keeps its rows and its check. False when the window closed during a yield: nothing was deleted
 // and the result set must not be touched.
-bool DeleteCheckedFiles(ActionHost& host, int list);
+bool DeleteCheckedFiles(ActionHost& host, int list, Disposal disposal = Disposal::Delete);
 
-// The Delete Files command: the visible list, then the shading and counts, unless a find job,
-// a check or a load runs.
-void DeleteCommand(ActionHost& host);
+// The Delete Files command (and Move Files to Trash): the visible list, then the shading and
+// counts, unless a find job, a check or a load runs.
+void DeleteCommand(ActionHost& host, Disposal disposal = Disposal::Delete);
 
 } // namespace quilder

@@ -158,6 +158,10 @@ public:
     // Replaces the target by a copy of the source; 0 or the errno.
     virtual int CopyFileAt(int fromFolder, const std::string& fromName, int toFolder,
                            const std::string& toName);
+    // Moves the entry `name` of the open folder to the desktop's trash, to be restored from
+    // there under the folder's path now. Only when that path still leads to that very entry;
+    // never copies, never deletes instead. 0 or the errno value.
+    virtual int MoveToTrashAt(int folder, const std::string& name);
 
 protected:
     // Status of one entry of an open folder; false when it cannot be read (vanished meanwhile).

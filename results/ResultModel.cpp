@@ -99,6 +99,14 @@ void ResultModel::SetChecked(int row, bool checked) {
     setData(at, checked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
 }
 
+void ResultModel::SetAllChecked(const std::vector<char>& checks) {
+    if (merged_ || checks.size() != rows_.size() || rows_.empty()) return;
+    for (std::size_t i = 0; i < checks.size(); ++i)
+        rows_[i].checked = checks[i] != 0;
+    Q_EMIT dataChanged(index(0, kNameColumn), index(rowCount() - 1, kNameColumn),
+                       {Qt::CheckStateRole});
+}
+
 bool ResultModel::WouldAppend(const QString& firstKey) const {
     // Equal keys go below the rows already there: those were loaded first.
     return rows_.empty() || !(firstKey < rows_.back().SortKey());

@@ -29,6 +29,9 @@ public:
     int RowCount() const { return rowCount(); }
     const ResultRow& Row(int row) const { return RowAt(static_cast<std::size_t>(row)); }
     void SetChecked(int row, bool checked);
+    // Sets every row's check mark at once, `checks` holding one flag per row, and tells the
+    // views once: row by row would cost a signal per row on a list of 100,000.
+    void SetAllChecked(const std::vector<char>& checks);
 
     // Adds rows at their places in key order. Costs one pass over the list however the new rows
     // interleave with the old ones, so callers should hand in rows in batches.

@@ -13,7 +13,14 @@ void ResultSet::ClearAll() {
 }
 
 const QString& ResultSet::BusyNotice() const {
-    return running_ == Work::DeleteCheck ? kDeleteCheckingNotice : kJobRunningNotice;
+    switch (running_) {
+    case Work::DeleteCheck:
+        return kDeleteCheckingNotice;
+    case Work::VerifyGroups:
+        return kVerifyingNotice;
+    default:
+        return kJobRunningNotice;
+    }
 }
 
 void ResultSet::OptionClicked(int v) {

@@ -41,9 +41,10 @@ public:
     const QString& CurrentResultFile() const { return currentResultFile_; }
     void SetCurrentResultFile(const QString& path) { currentResultFile_ = path; }
 
-    // While a find job or the check before a delete runs, the commands that would rebuild or
-    // replace the lists (Find, New Job, Open Result File, Delete) refuse with BusyNotice().
-    enum class Work { None, FindJob, DeleteCheck };
+    // While a find job, the check before a delete or Verify Groups runs, the commands that would
+    // rebuild or replace the lists (Find, New Job, Open Result File, Delete) refuse with
+    // BusyNotice().
+    enum class Work { None, FindJob, DeleteCheck, VerifyGroups };
     bool JobRunning() const { return running_ != Work::None; }
     Work Running() const { return running_; }
     void SetJobRunning(bool running, Work work = Work::FindJob) {
@@ -91,6 +92,9 @@ private:
 inline const QString kJobRunningNotice = QStringLiteral(
     "A finding job is running. Stop it first (Stop Current Job, F6), or wait until it has "
     "finished.");
+inline const QString kVerifyingNotice = QStringLiteral(
+    "The groups are being verified. Please wait until that has finished, or stop it (Stop "
+    "Current Job, F6).");
 inline const QString kDeleteCheckingNotice = QStringLiteral(
     "Files are being checked for deletion. Please wait until the check has finished, or stop it "
     "(Stop Current Job, F6).");

@@ -3,6 +3,7 @@
 #include "PathText.h"
 
 #include <algorithm>
+#include <array>
 
 namespace quilder {
 
@@ -33,6 +34,23 @@ QString SizeText(std::uint64_t size, SizeUnit unit, const QLocale& locale) {
         break;
     }
     return Hundredths(size, 20, locale) + QLatin1String(" MB");
+}
+
+QString TotalSizeText(std::uint64_t size, const QLocale& locale) {
+    static constexpr std::array<const char*, 6> kUnits{" B", " KB", " MB", " GB", " TB", " PB"};
+    if (size < 1024) return QString::number(size) + QLatin1String(kUnits[0]);
+    std::size_t unit = 1;
+    // Tenths of the unit, rounded; a total that rounds up to 1024 of a unit moves to the next.
+    const auto tenths = [&size](std::size_t u) {
+        const int shift = 10 * static_cast<int>(u);
+        const std::uint64_t rest = size & ((std::uint64_t{1} << shift) - 1);
+        return (size >> shift) * 10 + ((rest * 10 + (std::uint64_t{1} << (shift - 1))) >> shift);
+    };
+    while (unit + 1 < kUnits.size() && tenths(unit) >= 10240)
+        ++unit;
+    const std::uint64_t t = tenths(unit);
+    return QString::number(t / 10) + locale.decimalPoint() +
+           QLatin1Char(static_cast<char>('0' + t % 10)) + QLatin1String(kUnits[unit]);
 }
 
 QString SortKey(std::string_view groupFileName) {

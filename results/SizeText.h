@@ -14,6 +14,10 @@ namespace quilder {
 // class of the row, not from the size itself.
 QString SizeText(std::uint64_t size, SizeUnit unit, const QLocale& locale = QLocale::system());
 
+// A total for a summary, one decimal in the largest unit it fills ("512 B", "3.2 GB"), with the
+// locale's decimal separator.
+QString TotalSizeText(std::uint64_t size, const QLocale& locale = QLocale());
+
 // The sort key of the members of a group file: the size part of its name padded to 13 digits,
 // then the rest of the name from its first "_" on ("20480_3" -> "0000000020480_3").
 QString SortKey(std::string_view groupFileName);

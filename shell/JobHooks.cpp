@@ -61,6 +61,7 @@ void frmPubMain::ConnectJobCommands() {
     router_->Handle(QStringLiteral("men0103"), [this] { DeleteCommand(*actionHost_); });
     router_->Handle(QStringLiteral("men0104"), [this] { OpenFilesCommand(*actionHost_); });
     router_->Handle(QStringLiteral("men0105"), [this] { OpenFoldersCommand(*actionHost_); });
+    ConnectExtraCommands();
     statusDue_.setSingleShot(true);
     connect(&statusDue_, &QTimer::timeout, this, [this] { ShowStatus(pendingStatus_); });
     connect(&tim_, &IntervalTimer::timeout, this, [this] {

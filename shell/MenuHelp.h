@@ -21,7 +21,7 @@ struct MenuHelpEntry {
 };
 
 // Compared in this order, exactly.
-inline constexpr std::array<MenuHelpEntry, 16> kMenuHelpTable{{
+inline constexpr std::array<MenuHelpEntry, 23> kMenuHelpTable{{
     {"&New Job", "Creates a new finding job <Ctrl + N>."},
     {"&Open Result File...", "Opens a result file <Ctrl + O>."},
     {"&Save Result", "Saves result listing to file <Ctrl + S>."},
@@ -38,6 +38,13 @@ inline constexpr std::array<MenuHelpEntry, 16> kMenuHelpTable{{
     {"&Contact QDR Support", "Contacts the QDR support via email."},
     {"Check The &Latest Version", "Checks the latest version on the web."},
     {"&About Quilder...", "Displays program information."},
+    {"Move Files to &Trash", "Moves the selection duplicate files to the trash <Ctrl + Del>."},
+    {"&Verify Groups", "Compares the files of every group byte for byte and splits the groups."},
+    {"Tick All But the O&ldest in Each Group", "Ticks every file of each group but the oldest."},
+    {"Tick All But the &Newest in Each Group", "Ticks every file of each group but the newest."},
+    {"Tick All But the F&irst in Each Group", "Ticks every file of each group but the first."},
+    {"Tick &All in This Folder", "Ticks every file in the folder of the chosen row."},
+    {"&Untick All", "Unticks every file of the list."},
 }};
 
 // The help text of a menu item's text (caption, optionally a tab and its shortcut), or none.

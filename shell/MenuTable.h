@@ -23,7 +23,7 @@ inline constexpr std::array<MenuInfo, 3> kMenus{{
     {"men02", "&Help"},
 }};
 
-inline constexpr std::array<MenuItemInfo, 22> kMenuItems{{
+inline constexpr std::array<MenuItemInfo, 31> kMenuItems{{
     {"men0000", "&New Job", "Ctrl+N"},
     {"men0001", "&Open Result File...", "Ctrl+O"},
     {"men0002", "-", ""},
@@ -35,8 +35,18 @@ inline constexpr std::array<MenuItemInfo, 22> kMenuItems{{
     {"men0101", "&Stop Current Job", "F6"},
     {"men0102", "-", ""},
     {"men0103", "&Delete Files", "Del"},
+    {"men0114", "Move Files to &Trash", "Ctrl+Del"},
     {"men0104", "&Open/Run Files", "F5"},
     {"men0105", "O&pen Folders", "F7"},
+    // Beyond the described menu: checking the groups, and ticking many rows at once.
+    {"men0106", "-", ""},
+    {"men0107", "&Verify Groups", ""},
+    {"men0108", "-", ""},
+    {"men0109", "Tick All But the O&ldest in Each Group", ""},
+    {"men0110", "Tick All But the &Newest in Each Group", ""},
+    {"men0111", "Tick All But the F&irst in Each Group", ""},
+    {"men0112", "Tick &All in This Folder", ""},
+    {"men0113", "&Untick All", ""},
     {"men0200", "&Help Topics", "F1"},
     {"men0201", "-", ""},
     {"men0202", "QDR &Technology Forum", ""},

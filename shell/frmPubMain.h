@@ -129,6 +129,12 @@ private:
     // Find, Stop, Delete Files, Open/Run Files, Open Folders and the status animation
     // (JobHooks.cpp).
     void ConnectJobCommands();
+    // The commands beyond the described menu: tick helpers, Verify Groups, Move Files to Trash
+    // (ExtraHooks.cpp).
+    void ConnectExtraCommands();
+    // The row the Action menu's commands mean: the current row of the visible list, which a
+    // right click moves to the row under the pointer. -1 for none.
+    int ChosenRow() const;
 
     ResultSet results_;
     IntervalTimer tim_{QStringLiteral("tim")};

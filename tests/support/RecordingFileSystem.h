@@ -32,7 +32,13 @@ public:
         return FileSystem::DeleteFileAt(folder, name);
     }
 
+    // A name that cannot go to the trash, as on a drive without one.
+    int MoveToTrashAt(int folder, const std::string& name) override {
+        return untrashable.count(name) ? EACCES : FileSystem::MoveToTrashAt(folder, name);
+    }
+
     std::set<std::string> unopenable, undeletable;
+    std::set<std::string> untrashable;
     std::map<std::string, std::uint64_t> failFrom; // path or name -> first byte that cannot be read
     std::vector<std::string> opened;
     std::map<int, std::string> openFiles; // the path of each descriptor

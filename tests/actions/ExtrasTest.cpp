@@ -1,0 +1,164 @@
+#include "ActionHost.h"
+#include "DeleteCheckedFiles.h"
+#include "PathText.h"
+#include "RecordingDesktopKit.h"
+#include "RecordingFileSystem.h"
+#include "ResultSet.h"
+#include "RowPaths.h"
+#include "ScriptedPrompt.h"
+#include "TestTree.h"
+#include "TickHelpers.h"
+#include "VerifyGroups.h"
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace quilder::test {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+// The tick helpers, Verify Groups and Move Files to Trash, on rows of files in a test tree.
+class ExtrasTest : public ::testing::Test, public ActionHost {
+protected:
+    void TearDown() override { ReleaseFileSystemService(); }
+    ResultSet& Results() override { return results; }
+    Prompt& Prompts() override { return prompt; }
+    DesktopKit& Desktop() override { return kit; }
+    bool Yield() override {
+        if (onYield) onYield();
+        return true;
+    }
+    QString StatusText() const override { return status; }
+    void SetStatusText(const QString& text) override { status = text; }
+    bool StopRequested() const override { return stop; }
+    void SetStopRequested(bool value) override { stop = value; }
+
+    // Rows of one group in the All list and class list `classList`; `modified[i]` is the date of
+    // file i.
+    void AddGroup(int classList, const QString& key, const Paths& paths,
+                  const std::vector<std::int64_t>& modified = {}) {
+        std::vector<ResultRow> rows;
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            ResultRow& row = rows.emplace_back();
+            row.text[kNameColumn] = PathToText(paths[i].substr(paths[i].rfind('/') + 1));
+            row.text[kPathColumn] = PathToText(paths[i].substr(0, paths[i].rfind('/')));
+            row.text[kSortColumn] = key;
+            row.SetFile(1000, SizeUnit::Bytes, i < modified.size() ? modified[i] : 0);
+        }
+        results.List(0).InsertSorted(rows);
+        results.List(classList).InsertSorted(rows);
+    }
+    // "name:key", and a "*" before a ticked row.
+    std::vector<std::string> Rows(int list) const {
+        std::vector<std::string> rows;
+        for (int i = 0; i < results.List(list).RowCount(); ++i) {
+            const ResultRow& row = results.List(list).Row(i);
+            rows.push_back((row.checked ? "*" : "") + row.text[kNameColumn].toStdString() + ":" +
+                           row.SortKey().toStdString());
+        }
+        return rows;
+    }
+
+    TestTree tree;
+    ResultSet results;
+    ScriptedPrompt prompt;
+    RecordingDesktopKit kit;
+    QString status;
+    bool stop = false;
+    std::function<void()> onYield;
+};
+
+TEST_F(ExtrasTest, TickHelpersKeepOneRowPerGroupAndTickAFolderWithoutItsSubFolders) {
+    // Dates: a group with a tie for oldest, one with a tie for newest, one of equal dates.
+    AddGroup(7, "A", {tree.Path("x/a1"), tree.Path("y/a2"), tree.Path("x/a3")}, {20, 10, 10});
+    AddGroup(7, "B", {tree.Path("x/b1"), tree.Path("x/sub/b2"), tree.Path("y/b3")}, {30, 40, 40});
+    AddGroup(7, "C", {tree.Path("x/c1"), tree.Path("x/c2")}, {5, 5});
+    using R = std::vector<std::string>;
+    TickAllButOne(*this, KeepRule::Oldest);
+    EXPECT_EQ(Rows(0), (R{"*a1:A", "a2:A", "*a3:A", "b1:B", "*b2:B", "*b3:B", "c1:C", "*c2:C"}));
+    EXPECT_EQ(status, "5 files ticked, 4.9 KB");
+    TickAllButOne(*this, KeepRule::Newest);
+    EXPECT_EQ(Rows(0), (R{"a1:A", "*a2:A", "*a3:A", "*b1:B", "b2:B", "*b3:B", "c1:C", "*c2:C"}));
+    TickAllButOne(*this, KeepRule::First);
+    EXPECT_EQ(Rows(0), (R{"a1:A", "*a2:A", "*a3:A", "b1:B", "*b2:B", "*b3:B", "c1:C", "*c2:C"}));
+    EXPECT_EQ(Rows(7)[0], "a1:A"); // the class list keeps its own ticks
+
+    UntickAll(*this);
+    EXPECT_EQ(status, "0 files ticked, 0 B");
+    TickAllInFolder(*this, -1);
+    TickAllInFolder(*this, 3); // b1, in x: x/sub/b2 is in a sub-folder
+    EXPECT_EQ(Rows(0), (R{"*a1:A", "a2:A", "*a3:A", "*b1:B", "b2:B", "b3:B", "*c1:C", "*c2:C"}));
+    EXPECT_EQ(prompt.notices, (QStringList{kNoRowForFolder, WholeGroupsTickedNotice(1)}));
+    EXPECT_EQ(status, "5 files ticked, 4.9 KB");
+}
+
+TEST_F(ExtrasTest, VerifyGroupsSplitsByContentKeepsHardLinksTogetherAndStopsBetweenGroups) {
+    const std::string bytes = TestTree::Bytes(20000, 3);
+    std::string odd = bytes;
+    odd[12345] ^= 1; // a byte no sample reads
+    const Paths a{tree.File("x1", "abcd"), tree.File("y1", "abce"), tree.File("x2", "abcd"),
+                  tree.File("y2", "abce")};
+    const Paths h{tree.File("h1", "hhhh"), tree.Path("h2")};
+    ASSERT_EQ(link(h[0].c_str(), h[1].c_str()), 0);
+    const Paths s{tree.File("s1", bytes), tree.File("s2", odd), tree.File("s3", bytes)};
+    AddGroup(7, "0000000000004_1", a);
+    AddGroup(7, "0000000000004_7", h);
+    AddGroup(5, "0000000020000_3", s);
+    results.SetCurrentResultFile("saved.qdr");
+    onYield = [&] { stop = stop || status.endsWith("(group 3 of 3)"); };
+    VerifyGroupsCommand(*this);
+    using R = std::vector<std::string>;
+    const R small{"s1:0000000020000_3", "s2:0000000020000_3", "s3:0000000020000_3"};
+    R all{"x1:0000000000004_1", "x2:0000000000004_1", "h1:0000000000004_7",
+          "h2:0000000000004_7", "y1:0000000000004_8", "y2:0000000000004_8"};
+    EXPECT_EQ(Rows(7), all);
+    all.insert(all.end(), small.begin(), small.end());
+    EXPECT_EQ(Rows(0), all);
+    EXPECT_EQ(Rows(5), small);
+    EXPECT_EQ(prompt.notices.last(),
+              "Stopped after 2 of 3 groups; the others are as they were.\n"
+              "Groups confirmed: 1; groups split: 1; files that left the lists: 0.");
+    EXPECT_TRUE(results.ResultChanged() && !results.JobRunning() && !stop);
+    EXPECT_EQ(results.StatusCountsText(), "9 files in 4 groups.");
+
+    onYield = [&] { VerifyGroupsCommand(*this); }; // refused while it runs
+    VerifyGroupsCommand(*this);
+    EXPECT_EQ(prompt.notices.last(),
+              "Groups confirmed: 3; groups split: 1; files that left the lists: 1.");
+    EXPECT_EQ(prompt.notices[prompt.notices.size() - 2], kVerifyingNotice);
+    all.erase(all.end() - 2);
+    EXPECT_EQ(Rows(0), all);
+    EXPECT_EQ(Rows(5), (R{small[0], small[2]}));
+}
+
+TEST_F(ExtrasTest, TrashTakesCheckedCopiesToTheTrashAndNeverDeletesOneThatCannotGo) {
+    // The trash of a file on the home folder's drive is in the data folder.
+    const QByteArray home = qgetenv("HOME"), data = qgetenv("XDG_DATA_HOME");
+    qputenv("HOME", tree.Folder("home").c_str());
+    qputenv("XDG_DATA_HOME", tree.Folder("home/data").c_str());
+    const Paths g{tree.File("g/keep", "same"), tree.File("g/go", "same"),
+                  tree.File("g/stay", "same")};
+    AddGroup(7, "A", g);
+    for (int i : {1, 2})
+        results.List(0).SetChecked(i, true);
+    InstallRecordingFileSystem().untrashable = {"stay"};
+    prompt.answers = {PromptAnswer::Yes};
+    DeleteCommand(*this, Disposal::Trash);
+    qputenv("HOME", home), qputenv("XDG_DATA_HOME", data);
+    EXPECT_EQ(prompt.questions, QStringList{kTrashQuestion});
+    EXPECT_EQ(TestTree::Read(tree.Path("home/data/Trash/files/go")), "same");
+    EXPECT_NE(TestTree::Read(tree.Path("home/data/Trash/info/go.trashinfo"))
+                  .find("Path=" + tree.Path("g/go")),
+              std::string::npos);
+    EXPECT_TRUE(TestTree::Read(g[1]).empty() && TestTree::Read(g[2]) == "same");
+    EXPECT_EQ(Rows(0), (std::vector<std::string>{"keep:A", "*stay:A"}));
+    EXPECT_EQ(Rows(7), (std::vector<std::string>{"keep:A", "stay:A"}));
+    ASSERT_EQ(prompt.notices.size(), 1);
+    EXPECT_TRUE(prompt.notices[0].startsWith(
+        "1 checked file could not be moved to the trash; it keeps its rows."));
+}
+
+} // namespace
+} // namespace quilder::test
