@@ -76,7 +76,8 @@ TEST_F(WindowCommandsTest, MenuHelpThenShutDownClosesHelpAndAbout) {
     QFile guide(":/help/quilder-help.html");
     ASSERT_TRUE(guide.open(QIODevice::ReadOnly));
     int pictures = 0, found = 0;
-    for (const auto& img : QRegularExpression("<img src=\"([^\"]+)\"").globalMatch(QString::fromUtf8(guide.readAll())))
+    for (const auto& img : QRegularExpression("<img src=\"([^\"]+)\"")
+                               .globalMatch(QString::fromUtf8(guide.readAll())))
         ++pictures, found += QFile::exists(":/help/" + img.captured(1));
     EXPECT_EQ(found, pictures);
     EXPECT_GE(pictures, 5);
