@@ -23,6 +23,11 @@ public:
     // refills the folder tree with the drives, nothing ticked.
     virtual void TickAllFilesBox() = 0;
     virtual void RefillFolderTree() = 0;
+
+    // Around the load of an opened result file and its shading: the window may measure how
+    // long its event loop waits meanwhile.
+    virtual void OpenedFileLoadBegins() {}
+    virtual void OpenedFileLoadEnded() {}
 };
 
 } // namespace quilder

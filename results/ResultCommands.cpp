@@ -116,6 +116,7 @@ void ResultCommands::OpenResultFile() {
     const QString path = paths.first();
 
     results_.ClearAll();
+    host_.OpenedFileLoadBegins();
     const LoadOutcome outcome = LoadResult(results_, host_.Engine(), path);
     if (outcome.status == LoadOutcome::Status::Abandoned) return; // the window went away
     if (outcome.status == LoadOutcome::Status::Busy) {
@@ -123,6 +124,7 @@ void ResultCommands::OpenResultFile() {
         return;
     }
     ShadeGroups(results_);
+    host_.OpenedFileLoadEnded();
     if (outcome.status == LoadOutcome::Status::Loaded) {
         host_.Engine().SetStatusText(QStringLiteral("Finished."));
         // Save Result writes back to the file on screen, never into an earlier one.

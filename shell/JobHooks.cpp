@@ -36,6 +36,28 @@ private:
 
 } // namespace
 
+void frmPubMain::StartGapProbe() {
+    gapLog_ = GapProbe::LogFileFromEnvironment();
+    if (!gapLog_.isEmpty() && !gapProbe_) gapProbe_ = std::make_unique<GapProbe>();
+    if (gapProbe_) gapProbe_->Start();
+}
+
+void frmPubMain::FinishGapProbe() {
+    if (!gapProbe_) return;
+    gapProbe_->Finish();
+    gapProbe_->AppendTo(gapLog_);
+}
+
+// An opened result file's load is measured like a job.
+void frmPubMain::OpenedFileLoadBegins() {
+    yieldPacer_.Reset();
+    StartGapProbe();
+}
+
+void frmPubMain::OpenedFileLoadEnded() {
+    FinishGapProbe();
+}
+
 bool frmPubMain::OfferToSaveResult() {
     return resultCommands_->OfferToSaveResult();
 }
@@ -46,14 +68,9 @@ void frmPubMain::ConnectJobCommands() {
         // The job's first yield always runs the event loop: the new status shows at once, and a
         // close or Stop already waiting is seen however quickly the job would end.
         yieldPacer_.Reset();
-        gapLog_ = GapProbe::LogFileFromEnvironment();
-        if (!gapLog_.isEmpty() && !gapProbe_) gapProbe_ = std::make_unique<GapProbe>();
-        if (gapProbe_) gapProbe_->Start();
+        StartGapProbe();
         RunFindJob(*this);
-        if (gapProbe_) {
-            gapProbe_->Finish();
-            gapProbe_->AppendTo(gapLog_);
-        }
+        FinishGapProbe();
     });
     // Stop only asks; the job looks at the request at its check points. One given while no job
     // runs ends the next job after its first node.

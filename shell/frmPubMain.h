@@ -92,6 +92,8 @@ public:
     EngineHost& Engine() override;
     void TickAllFilesBox() override;
     void RefillFolderTree() override;
+    void OpenedFileLoadBegins() override;
+    void OpenedFileLoadEnded() override;
 
     // The About box: one instance, modeless, without an owner; shown again when open.
     void ShowAbout();
@@ -168,6 +170,8 @@ private:
     // QUILDER_GAP_LOG=file: the job's longest waits between event-loop turns go to that file.
     QString gapLog_;
     std::unique_ptr<GapProbe> gapProbe_;
+    void StartGapProbe();
+    void FinishGapProbe();
 };
 
 } // namespace quilder
