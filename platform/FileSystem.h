@@ -114,6 +114,8 @@ public:
     virtual std::optional<std::uint64_t> FileSize(const std::string& path);
     // Size and time of a regular file named by an absolute path, without following a link.
     virtual std::optional<FileFacts> LookUpFile(const std::string& path);
+    // The same for an entry of a folder held open (OpenFolder), by its name alone.
+    virtual std::optional<FileFacts> LookUpFileAt(int folder, const char* name);
 
     virtual bool DeleteFile(const std::string& path);   // forced: read-only makes no difference
     virtual bool CreateFolder(const std::string& path); // false when it already exists

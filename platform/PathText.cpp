@@ -57,8 +57,12 @@ void AppendUtf8(std::string& out, char32_t cp) {
 } // namespace
 
 QString PathToText(std::string_view bytes) {
-    // Most paths are plain ASCII, which converts in one go.
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; }))
+    // Most paths are plain ASCII, which converts in one go. Looking at every byte, with no
+    // early way out, lets the compiler look at many at a time.
+    unsigned char high = 0;
+    for (const char c : bytes)
+        high |= static_cast<unsigned char>(c);
+    if ((high & 0x80) == 0)
         return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QString text;
     text.reserve(static_cast<qsizetype>(bytes.size()));

@@ -1,10 +1,12 @@
 #include "LoadResult.h"
 
 #include "EngineHost.h"
+#include "FileLookUps.h"
 #include "FileSystem.h"
 #include "LineReader.h"
 #include "PathText.h"
 #include "PendingRows.h"
+#include "ResultLines.h"
 #include "ResultSet.h"
 #include "SizeText.h"
 #include "WorkStore.h"
@@ -27,7 +29,10 @@ constexpr std::size_t kRowsPerYield = 2048;
 // tree has far fewer folders than files.
 class RowMaker {
 public:
-    explicit RowMaker(FileSystem& fs) : fs_(fs) {}
+    explicit RowMaker(FileSystem& fs) : files_(fs) {}
+
+    // Where the files of many lines can be looked up ahead.
+    FileLookUps& Files() { return files_; }
 
     // The row of the file a line names, or nothing. A path holding a NUL would be cut short by
     // the system and name another file, so it names none. `path` may be changed.
@@ -35,7 +40,7 @@ public:
         if (path.empty() || path.find('\0') != std::string::npos) return std::nullopt;
         const std::size_t slash = path.rfind('/');
         if (slash == std::string::npos || slash + 1 == path.size()) return std::nullopt;
-        const auto file = fs_.LookUpFile(path);
+        const auto file = files_.LookUp(path);
         if (!file) return std::nullopt;
         ResultRow row;
         row.text[kNameColumn] = PathToText(std::string_view(path).substr(slash + 1));
@@ -57,7 +62,7 @@ private:
         return folders_.emplace(folder, PathToText(folder)).first->second;
     }
 
-    FileSystem& fs_;
+    FileLookUps files_;
     std::unordered_map<std::string, QString> folders_;
 };
 
@@ -132,7 +137,8 @@ public:
         }
         std::string line;
         int count = 0;
-        while (reader.Next(line)) {
+        ResultLines lines(reader, rows_.Files(), [this] { return Yield(false); });
+        while (lines.Next(line)) {
             const std::size_t tab = line.find('\t');
             std::string_view key;
             if (tab != std::string::npos) {
@@ -151,12 +157,12 @@ public:
                 pending_.AddPair(BoxOfOrder(order), std::move(*row));
             }
             if (++count % kLinesPerYield == kLinesPerYield - 1 && !Yield(false)) return false;
-            errno = 0; // so that a failing read leaves its own reason
         }
+        if (lines.Stopped()) return false;
         // The rows read before the failure stay: they are files of the result all the same.
         if (reader.Failed())
-            outcome_ =
-                Failed(LoadOutcome::Status::ReadInPart, errno, QStringLiteral("A read failed."));
+            outcome_ = Failed(LoadOutcome::Status::ReadInPart, lines.ReadError(),
+                              QStringLiteral("A read failed."));
         return true;
     }
 

@@ -41,8 +41,12 @@ void PendingRows::Flush(bool all) {
     for (int k = 0; k < kResultListCount; ++k) {
         Batch& batch = batches_[static_cast<std::size_t>(k)];
         if (!Current(k) || batch.rows.empty()) continue;
+        const std::size_t flushed = batch.rows.size();
         results_.List(k).InsertSorted(std::move(batch.rows));
         batch.rows.clear();
+        // The next batch is a quarter larger, as the list is: room for it now spares moving
+        // every row each time the batch outgrows its room.
+        if (!all) batch.rows.reserve(flushed + flushed / 2);
     }
 }
 

@@ -8,7 +8,11 @@ namespace quilder {
 namespace {
 
 bool KeyLess(const ResultRow& a, const ResultRow& b) {
-    return a.SortKey() < b.SortKey();
+    // The rows of one group share their key's text: no need to compare it.
+    const QString& x = a.SortKey();
+    const QString& y = b.SortKey();
+    if (x.constData() == y.constData() && x.size() == y.size()) return false;
+    return x < y;
 }
 
 } // namespace

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "FileSystem.h"
+
+#include <functional>
+#include <string_view>
+#include <vector>
+
+namespace quilder {
+
+// Looks up files by absolute path, each afresh, with the answers of FileSystem::LookUpFile.
+// Many paths at once are best handed to Prepare first: it looks them up folder by folder, in an
+// order that costs the system far less than a list's order (the files of one folder lie
+// together in its caches), and through a handle of the folder, so that the system walks the
+// path once per folder instead of once per file. LookUp then hands out those answers when
+// asked for the same paths in the same order.
+class FileLookUps {
+public:
+    explicit FileLookUps(FileSystem& fs) : fs_(fs) {}
+
+    // Looks up `paths`, which must stay until they have been asked for. Calls `yield` every
+    // few dozen look-ups, as a load does per line, and gives up when it says false. Forgets
+    // the answers of an earlier call.
+    bool Prepare(const std::vector<std::string_view>& paths, const std::function<bool()>& yield);
+    std::optional<FileFacts> LookUp(const std::string& path);
+
+private:
+    struct Answer {
+        std::string_view path;
+        std::optional<FileFacts> facts;
+    };
+    void LookUpFolder(std::string_view folder, const std::vector<std::size_t>& files);
+
+    FileSystem& fs_;
+    std::vector<Answer> answers_;
+    std::size_t next_ = 0;
+};
+
+} // namespace quilder
