@@ -68,54 +68,67 @@ bool FileLookUps::Prepare(const std::vector<std::string_view>& paths,
                           const std::function<bool()>& yield) {
     answers_.clear();
     next_ = 0;
+    // Memory is read in order wherever it can be: a look-up's system call waits for anything
+    // the program had to fetch first, so the names are gathered before the look-ups.
     // Each path's folder, numbered in the order first named.
     std::unordered_map<std::string_view, std::uint32_t> numbers;
-    std::vector<std::string_view> folders;
     std::vector<std::uint32_t> folderOf;
+    std::vector<std::uint32_t> first(1, 0); // then the count of each folder's files
     answers_.reserve(paths.size());
     folderOf.reserve(paths.size());
     for (const std::string_view path : paths) {
         const auto folder = FolderOf(path);
         if (!folder) continue; // LookUp takes it as it is
-        const auto [at, added] =
-            numbers.try_emplace(*folder, static_cast<std::uint32_t>(folders.size()));
-        if (added) folders.push_back(*folder);
+        const auto [at, added] = numbers.try_emplace(*folder, first.size() - 1);
+        if (added) first.push_back(0);
+        ++first[at->second + 1];
         folderOf.push_back(at->second);
         answers_.push_back({path, std::nullopt});
     }
-    // The answers' positions folder by folder, each folder's in the order given.
-    std::vector<std::uint32_t> first(folders.size() + 1, 0);
-    for (const std::uint32_t folder : folderOf)
-        ++first[folder + 1];
-    for (std::size_t f = 0; f < folders.size(); ++f)
+    if (yield && !yield()) return answers_.clear(), false;
+    const std::size_t count = answers_.size();
+    const std::size_t folders = first.size() - 1;
+    for (std::size_t f = 0; f < folders; ++f)
         first[f + 1] += first[f];
-    std::vector<std::uint32_t> order(answers_.size());
+    // Each answer's place among the look-ups, folder by folder and within a folder in the
+    // order given, and where its name lies in `names`: the name within the folder, or the
+    // whole path of a folder's only file.
+    const auto alone = [&](std::uint32_t f) { return first[f + 1] - first[f] == 1; };
+    const auto nameOf = [&](std::size_t i) {
+        const std::string_view path = answers_[i].path;
+        return alone(folderOf[i]) ? path : path.substr(path.rfind('/') + 1);
+    };
+    std::vector<std::uint32_t> order(count), placeOf(count), nameAt(count + 1, 0);
     std::vector<std::uint32_t> filled(first.begin(), first.end() - 1);
-    for (std::uint32_t i = 0; i < folderOf.size(); ++i)
-        order[filled[folderOf[i]]++] = i;
-    // What each look-up names, in that order: the name within its folder, or the whole path
-    // of a folder's only file. Gathered before the look-ups, whose system calls would
-    // otherwise wait for each line's text to come from memory.
-    std::string names;
-    std::vector<std::uint32_t> nameAt(order.size());
-    for (std::size_t k = 0; k < order.size(); ++k) {
-        const std::string_view path = answers_[order[k]].path;
-        const bool alone = first[folderOf[order[k]] + 1] - first[folderOf[order[k]]] == 1;
-        nameAt[k] = static_cast<std::uint32_t>(names.size());
-        names.append(alone ? path : path.substr(path.rfind('/') + 1));
-        names.push_back('\0');
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t k = filled[folderOf[i]]++;
+        order[k] = static_cast<std::uint32_t>(i);
+        placeOf[i] = k;
+        nameAt[k + 1] = static_cast<std::uint32_t>(nameOf(i).size() + 1);
     }
-    std::vector<std::optional<FileFacts>> facts(order.size());
+    for (std::size_t k = 0; k < count; ++k)
+        nameAt[k + 1] += nameAt[k];
+    std::string names(nameAt[count], '\0');
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string_view name = nameOf(i);
+        name.copy(names.data() + nameAt[placeOf[i]], name.size());
+    }
+    if (yield && !yield()) return answers_.clear(), false;
+
+    std::vector<std::optional<FileFacts>> facts(count);
     std::size_t sinceYield = 0;
-    for (std::size_t f = 0; f < folders.size(); ++f) {
+    for (std::uint32_t f = 0; f < folders; ++f) {
         // One file alone costs an open and a close more through a handle than by its path.
         int handle = -1;
-        if (first[f + 1] - first[f] > 1) handle = fs_.OpenFolder(std::string(folders[f]));
+        if (!alone(f)) {
+            const std::string_view path = answers_[order[first[f]]].path;
+            handle = fs_.OpenFolder(std::string(*FolderOf(path)));
+        }
         for (std::uint32_t k = first[f]; k < first[f + 1]; ++k) {
             const char* name = names.c_str() + nameAt[k];
             if (handle >= 0)
                 facts[k] = fs_.LookUpFileAt(handle, name);
-            else if (first[f + 1] - first[f] == 1)
+            else if (alone(f))
                 facts[k] = fs_.LookUpFile(name);
             else // the folder cannot be opened: its files may still be looked up by path
                 facts[k] = fs_.LookUpFile(std::string(answers_[order[k]].path));
@@ -123,13 +136,12 @@ bool FileLookUps::Prepare(const std::vector<std::string_view>& paths,
             sinceYield = 0;
             if (yield && !yield()) {
                 if (handle >= 0) fs_.CloseFolder(handle);
-                answers_.clear();
-                return false;
+                return answers_.clear(), false;
             }
         }
         if (handle >= 0) fs_.CloseFolder(handle);
     }
-    for (std::size_t k = 0; k < order.size(); ++k)
+    for (std::size_t k = 0; k < count; ++k)
         answers_[order[k]].facts = facts[k];
     return true;
 }

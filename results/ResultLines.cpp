@@ -10,7 +10,7 @@ namespace {
 
 // The files of one folder lie together in the system's caches: the larger a part, the more of
 // them are looked up one after the other. A part is bounded, since it is held whole.
-constexpr std::size_t kPartLines = 65536;
+constexpr std::size_t kPartLines = 131072;
 constexpr std::size_t kPartBytes = std::size_t{16} << 20;
 // Fewer lines gain too little to be held back from the lists.
 constexpr std::size_t kLeastLinesLookedUpAhead = 1024;
