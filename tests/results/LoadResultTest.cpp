@@ -132,5 +132,38 @@ TEST_F(LoadResultTest, FileModeTakesTheClassFromTheCurrentSizeAndTheKeyFromTheLi
     EXPECT_EQ(host.statusTexts, (QStringList{"Loading result", "Loading result..."}));
 }
 
+// A long file's files are looked up ahead, folder by folder: each row must still be the file
+// its own line names, in the file's order. File i has i bytes.
+TEST_F(LoadResultTest, ALongFileGivesEveryLineItsOwnFileInTheFilesOrder) {
+    RecordingFileSystem& fs = InstallRecordingFileSystem();
+    fs.unopenable.insert(tree.Folder("locked")); // its files are looked up by path
+    Texts lines, names;
+    for (int i = 0; i < 1500; ++i) {
+        const std::string folder = i == 700     ? "alone"
+                                   : i % 9 == 4 ? "locked"
+                                                : "d" + std::to_string(i * 7 % 23);
+        names.push_back("f" + std::to_string(i));
+        lines.push_back(tree.FileOfSize(folder + "/" + names.back(), i) + "\tK" +
+                        std::to_string(1000 + i / 3)); // groups of three
+    }
+    // Lines that give no row must not take another line's file.
+    lines.insert(lines.begin() + 900, tree.Path("d3/gone") + "\tK1300");
+    const std::string path600 = lines[600].substr(0, lines[600].find('\t'));
+    lines.insert(lines.begin() + 600, path600 + std::string(1, '\0') + "x\tK1200");
+    lines.insert(lines.begin() + 300, "relative/f\tK1100");
+    EXPECT_EQ(Load(WriteLines("r.qdr", lines)).status, Status::Loaded);
+
+    EXPECT_EQ(Names(0), names);
+    for (int i = 0; i < results.AllList().RowCount(); ++i)
+        ASSERT_EQ(results.AllList().Row(i).size, static_cast<std::uint64_t>(i)) << names[i];
+    EXPECT_EQ(results.List(6).RowCount(), 1500 - 1024);
+
+    // The window closing while the files are looked up ends the load with nothing added.
+    results.ClearAll();
+    host.onYield = [&](int) { host.closing = true; };
+    EXPECT_EQ(Load(WriteLines("r.qdr", lines)).status, Status::Abandoned);
+    EXPECT_EQ(results.AllList().RowCount(), 0);
+}
+
 } // namespace
 } // namespace quilder::test

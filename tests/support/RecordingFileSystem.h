@@ -8,9 +8,9 @@
 
 namespace quilder::test {
 
-// The real file system, but it records which files are opened and can make single files fail:
-// not open or delete at all, or fail every read (EIO) from an offset on. Files opened or deleted
-// inside a folder handle are known by their name.
+// The real file system, but it records which files are opened and can make single files (or
+// folders, by path) fail: not open or delete at all, or fail every read (EIO) from an offset on.
+// Files opened or deleted inside a folder handle are known by their name.
 class RecordingFileSystem : public FileSystem {
 public:
     int OpenRead(const std::string& path, std::uint64_t* size) override {
@@ -20,6 +20,9 @@ public:
     int OpenReadAt(int folder, const std::string& name, std::uint64_t* size) override {
         return Opened(name,
                       unopenable.count(name) ? -1 : FileSystem::OpenReadAt(folder, name, size));
+    }
+    int OpenFolder(const std::string& path) override {
+        return unopenable.count(path) ? (errno = EACCES, -1) : FileSystem::OpenFolder(path);
     }
     long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) override {
         const auto failing = failFrom.find(openFiles[fd]);
