@@ -2,6 +2,7 @@
 #include "FileSystem.h"
 
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unordered_map>
@@ -37,13 +38,20 @@ constexpr std::size_t kLookUpsPerYield = 50;
 // Answers a caller passes over, for paths it found no file could have, before it asks again.
 constexpr std::size_t kAnswersPassedOver = 8;
 
+// The position of a path's last separator (npos when there is none).
+std::size_t LastSlash(std::string_view path) {
+    const void* slash = memrchr(path.data(), '/', path.size());
+    return slash ? static_cast<std::size_t>(static_cast<const char*>(slash) - path.data())
+                 : std::string_view::npos;
+}
+
 // The folder of a path that names a file within it, or nothing: such a path is looked up as it
 // is, and a path the system would refuse whole must never be found through a handle.
 std::optional<std::string_view> FolderOf(std::string_view path) {
     if (path.empty() || path.front() != '/' || path.size() >= PATH_MAX ||
         path.find('\0') != std::string_view::npos)
         return std::nullopt;
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = LastSlash(path);
     if (slash + 1 == path.size()) return std::nullopt;
     return path.substr(0, slash == 0 ? 1 : slash);
 }
@@ -96,7 +104,7 @@ bool FileLookUps::Prepare(const std::vector<std::string_view>& paths,
     const auto alone = [&](std::uint32_t f) { return first[f + 1] - first[f] == 1; };
     const auto nameOf = [&](std::size_t i) {
         const std::string_view path = answers_[i].path;
-        return alone(folderOf[i]) ? path : path.substr(path.rfind('/') + 1);
+        return alone(folderOf[i]) ? path : path.substr(LastSlash(path) + 1);
     };
     std::vector<std::uint32_t> order(count), placeOf(count), nameAt(count + 1, 0);
     std::vector<std::uint32_t> filled(first.begin(), first.end() - 1);
