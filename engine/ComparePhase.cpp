@@ -70,7 +70,6 @@ std::optional<StoreFailure> CopyListsAsGroups(FileSystem& fs) {
             HeldGroupsService().Add(order, {name, std::move(text), {}});
             return;
         }
-        StoreWriterService().Drain(); // the list may be on its way to the disk
         const int error = fs.CopyFileAt(from, name, to, name);
         if (error == 0) HeldGroupsService().Unheld(order);
         if (error != 0 && error != ENOENT && !failure)
@@ -145,9 +144,8 @@ bool ReadList(FileSystem& fs, const std::string& folder, const std::string& name
 // A list this job's scan still holds in memory is taken from there instead of read back.
 bool ReadScanList(FileSystem& fs, int classOrder, const std::string& name,
                   std::vector<std::string>& paths) {
-    if (ScanListsService().TakeHeld(classOrder, name, paths)) return true;
-    StoreWriterService().Drain(); // its last lines may be on their way to the disk
-    return ReadList(fs, ScanFolderPaths[classOrder], name, paths);
+    return ScanListsService().TakeHeld(classOrder, name, paths) ||
+           ReadList(fs, ScanFolderPaths[classOrder], name, paths);
 }
 
 // While a list is sampled the window keeps answering; a closing window drops the wait.

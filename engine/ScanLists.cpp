@@ -235,14 +235,14 @@ void ScanLists::HandToWriter(int order) {
             continue;
         }
         // A list partly written before (the memory bound was reached) is not whole in memory:
-        // the comparison reads it back once the writer is done.
+        // it is finished here, so that what reads it from the disk finds it whole.
+        if (list.written) {
+            Note(WriteTo(folder, FileSystemService(), order, size, list, false));
+            continue;
+        }
         auto text = std::make_shared<const std::string>(std::move(list.pending));
         list.pending.clear();
         writer.Append(folder, folderPath, std::to_string(size), text);
-        if (list.written) {
-            bytes_ -= text->size();
-            continue;
-        }
         list.held = list.written = true;
         list.shared = std::move(text);
     }

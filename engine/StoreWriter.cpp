@@ -37,6 +37,7 @@ void StoreWriter::Ask(Request request) {
         Carry(request);
         return;
     }
+    bool wake = false;
     {
         const std::lock_guard lock(mutex_);
         if (!request.text) {
@@ -48,6 +49,9 @@ void StoreWriter::Ask(Request request) {
                 return;
             }
         }
+        // The thread waits only on an empty queue: waking it for every request would cost a
+        // switch of threads each time.
+        wake = queue_.empty();
         queue_.push_back(std::move(request));
         const Request& asked = queue_.back();
         if (asked.fresh) freshAppends_[KeyOf(asked.folder, asked.name)] = std::prev(queue_.end());
@@ -64,7 +68,7 @@ void StoreWriter::Ask(Request request) {
             }
         }
     }
-    changed_.notify_all();
+    if (wake) changed_.notify_all();
 }
 
 void StoreWriter::Carry(const Request& request) {
@@ -95,7 +99,8 @@ void StoreWriter::Work() {
         Carry(request);
         lock.lock();
         busy_ = nullptr;
-        changed_.notify_all();
+        // Drain waits for an empty queue, Forget for the end of what is under way.
+        if (queue_.empty() || forgetting_ > 0) changed_.notify_all();
     }
 }
 
@@ -117,7 +122,9 @@ void StoreWriter::Forget(const std::vector<int>& folders) {
         if (it->fresh) freshAppends_.erase(KeyOf(it->folder, it->name));
         it = queue_.erase(it);
     }
+    ++forgetting_;
     changed_.wait(lock, [&] { return !busy_ || !among(busy_->folder); });
+    --forgetting_;
 }
 
 std::optional<StoreFailure> StoreWriter::TakeFailure() {

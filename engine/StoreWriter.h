@@ -69,6 +69,7 @@ private:
     std::unordered_map<std::string, Queue::iterator> freshAppends_; // not begun
     const Request* busy_ = nullptr;                                 // under way
     bool stop_ = false;
+    int forgetting_ = 0; // callers of Forget waiting
     std::optional<StoreFailure> failure_;
     Counts counts_;
     std::thread thread_;
