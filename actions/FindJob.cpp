@@ -10,6 +10,7 @@
 #include "ResultSet.h"
 #include "Scanner.h"
 #include "ShadeGroups.h"
+#include "StoreWriter.h"
 #include "WorkStore.h"
 
 #include <QStringList>
@@ -125,6 +126,9 @@ void RunFindJob(FindJobHost& host) {
     if (host.Closing()) return EndEarly(host, FirstFailure()); // nobody is left to see a result
     LoadResult(results, host, QString());
     if (host.Closing()) return EndEarly(host, FirstFailure());
+    // Group files are written and deleted behind the job; a failure met so far is told. The
+    // rows shown came from memory either way.
+    failure.Note(StoreWriterService().TakeFailure());
     ShadeGroups(results);
     host.SetStatusText(failure.Report(host) ? kIncompleteStatus : QStringLiteral("Finished."));
     ReportLeftOut(host, scanned.leftOut);

@@ -4,6 +4,7 @@
 #include "ComparePhase.h"
 #include "FileSystem.h"
 #include "FilterPhase.h"
+#include "HeldGroups.h"
 #include "InstanceLock.h"
 #include "LineFile.h"
 #include "LoadResult.h"
@@ -14,6 +15,7 @@
 #include "Scanner.h"
 #include "ShadeGroups.h"
 #include "SizeClass.h"
+#include "StoreWriter.h"
 #include "WorkStore.h"
 
 #include <QCoreApplication>
@@ -213,6 +215,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "peak resident KB before loading: %ld\n", PeakResidentKb());
         written = LoadAndList(host, {}, clock);
     }
+    // The run ends with the store as the job leaves it: the writes still under way are timed too.
+    StoreWriterService().Drain();
+    Report("store-writer-tail", clock.restart());
+    const StoreWriter::Counts writes = StoreWriterService().Done();
+    std::fprintf(stderr, "store writer: %zu files written, %zu deleted, %zu never made\n",
+                 writes.appends, writes.deletes, writes.dropped);
+    if (!failure) failure = StoreWriterService().TakeFailure();
     if (failure)
         std::fprintf(stderr, "quilder-bench: cannot write the work store: %s: %s\n",
                      failure->path.c_str(), failure->reason.toLocal8Bit().constData());
@@ -220,6 +229,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "peak resident KB: %ld\n", PeakResidentKb());
     ReleaseScanListsService();
     ReleaseLineFileService();
+    ReleaseStoreWriterService();
+    ReleaseHeldGroupsService();
     // The file-system service removes a store of tens of thousands of lists far faster than
     // QTemporaryDir's own clean-up would.
     if (temporary) FileSystemService().DeleteFolder(programFolder);

@@ -3,14 +3,16 @@
 #include "Compare.h"
 #include "FileSystem.h"
 #include "Fingerprint.h"
-#include "LineFile.h"
+#include "HeldGroups.h"
 #include "LineReader.h"
 #include "PathText.h"
 #include "ReadAhead.h"
 #include "ScanLists.h"
 #include "SizeClass.h"
+#include "StoreWriter.h"
 #include "WorkStore.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -20,10 +22,33 @@ namespace {
 
 constexpr int kComparedByContent[] = {4, 3, 2, 1, 0}; // Large, Normal, Small, Very Small, Tiny
 
-// The host may read and delete group files at a yield: everything appended must be on disk.
-void YieldWithGroupsWritten(EngineHost& host, LineFile& lines) {
-    if (lines.PendingBytes() > 0) lines.Flush(); // Flush of nothing still walks every bucket
-    host.Yield();
+// A group goes to the loader through memory; its file is written off the job's path.
+void PutGroup(int order, std::string name, std::string lines,
+              std::vector<std::optional<FileFacts>> facts) {
+    const std::string& folderPath = GroupFolderPath(order);
+    const int folder = StoreFolderHandle(folderPath);
+    auto text = std::make_shared<const std::string>(std::move(lines));
+    if (folder >= 0)
+        StoreWriterService().Append(folder, folderPath, name, text, true);
+    else
+        HeldGroupsService().Unheld(order); // noted as a failure by the phase: nothing to delete
+    HeldGroupsService().Add(order, {std::move(name), std::move(text), std::move(facts)});
+}
+
+// The scan lists of a class: those on disk, and those held in memory, which the store writer
+// may not have written yet.
+std::vector<std::string> ScanListNames(FileSystem& fs, int order) {
+    std::vector<std::string> names = ScanListsService().HeldNames(order);
+    std::vector<std::string> onDisk;
+    const int handle = StoreFolderHandle(ScanFolderPaths[order]);
+    if (handle >= 0 && fs.ListFileNamesAt(handle, onDisk)) {
+        std::sort(names.begin(), names.end());
+        const std::size_t held = names.size();
+        for (std::string& name : onDisk)
+            if (!std::binary_search(names.begin(), names.begin() + held, name))
+                names.push_back(std::move(name));
+    }
+    return names;
 }
 
 // A missing source (no such files, class not ticked, filtered away) copies nothing; a target
@@ -34,18 +59,26 @@ std::optional<StoreFailure> CopyListsAsGroups(FileSystem& fs) {
         const int from = StoreFolderHandle(ScanFolderPaths[order]);
         const int to = StoreFolderHandle(GroupFolderPath(order));
         if (from < 0) return;
-        const int error = to < 0 ? errno : fs.CopyFileAt(from, name, to, name);
+        if (to < 0) {
+            if (!failure) failure = StoreFailureOf(JoinPath(GroupFolderPath(order), name), errno);
+            return;
+        }
+        // A list still in memory is handed on from there, like the groups compared.
+        if (auto text = ScanListsService().TakeHeldText(order, name)) {
+            if (text->empty()) return;
+            StoreWriterService().Append(to, GroupFolderPath(order), name, text, true);
+            HeldGroupsService().Add(order, {name, std::move(text), {}});
+            return;
+        }
+        const int error = fs.CopyFileAt(from, name, to, name);
+        if (error == 0) HeldGroupsService().Unheld(order);
         if (error != 0 && error != ENOENT && !failure)
             failure = StoreFailureOf(JoinPath(GroupFolderPath(order), name), error);
     };
     copy(kTinyOrder, "0");
-    std::vector<std::string> names;
-    for (const int order : {kHugeOrder, kVeryLargeOrder}) {
-        const int folder = StoreFolderHandle(ScanFolderPaths[order]);
-        if (folder < 0 || !fs.ListFileNamesAt(folder, names)) continue;
-        for (const std::string& name : names)
+    for (const int order : {kHugeOrder, kVeryLargeOrder})
+        for (const std::string& name : ScanListNames(fs, order))
             copy(order, name);
-    }
     return failure;
 }
 
@@ -58,7 +91,6 @@ namespace {
 // in list order. A file whose size is no longer the listed one has changed since and matches
 // nothing.
 void GroupSampledList(EngineHost& host, const ListSamples& list) {
-    LineFile& lines = LineFileService();
     const std::vector<std::string>& paths = list.paths;
     host.SetStatusText(QStringLiteral("Comparing '") +
                        PathToText(paths.empty() ? std::string_view() : paths.front()) +
@@ -74,23 +106,28 @@ void GroupSampledList(EngineHost& host, const ListSamples& list) {
             return sampled.SamplesOf(i) == sampled.SamplesOf(j);
         return CompareFiles(paths[i], paths[j], code, exactSize);
     };
-    const std::string groupPrefix = JoinPath(GroupFolderPath(order), list.name) + "_";
     std::vector<bool> taken(paths.size(), false);
+    const auto add = [&](std::string& group, std::vector<std::optional<FileFacts>>& facts,
+                         std::size_t at) {
+        group.append(paths[at]);
+        group.append("\r\n", 2);
+        facts.push_back(sampled.FactsOf(at));
+    };
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (!taken[i]) {
             std::string group;
+            std::vector<std::optional<FileFacts>> facts;
             for (std::size_t j = next[i]; j != kNoMatch; j = next[j]) {
                 if (taken[j] || !same(i, j)) continue;
-                if (group.empty()) {
-                    group = groupPrefix + std::to_string(i + 1);
-                    lines.AppendLine(group, paths[i]);
-                }
-                lines.AppendLine(group, paths[j]);
+                if (group.empty()) add(group, facts, i);
+                add(group, facts, j);
                 taken[j] = true;
             }
-            if (!group.empty()) lines.Flush(group);
+            if (!group.empty())
+                PutGroup(order, list.name + '_' + std::to_string(i + 1), std::move(group),
+                         std::move(facts));
         }
-        YieldWithGroupsWritten(host, lines);
+        host.Yield();
         if (host.Closing()) return;
     }
 }
@@ -140,16 +177,12 @@ void GroupScanList(EngineHost& host, const std::string& folder, const std::strin
 
 PhaseOutcome RunComparingPhase(EngineHost& host) {
     FileSystem& fs = FileSystemService();
-    LineFile& lines = LineFileService();
+    StoreWriter& writer = StoreWriterService();
     // Every list to group, in order; the zero-byte files are grouped without comparing below.
     std::vector<std::pair<int, std::string>> order;
-    std::vector<std::string> names;
-    for (const int classOrder : kComparedByContent) {
-        const int handle = StoreFolderHandle(ScanFolderPaths[classOrder]);
-        if (handle < 0 || !fs.ListFileNamesAt(handle, names)) continue;
-        for (std::string& name : names)
+    for (const int classOrder : kComparedByContent)
+        for (std::string& name : ScanListNames(fs, classOrder))
             order.emplace_back(classOrder, std::move(name));
-    }
 
     // Declared after everything the workers read, so that it stops and joins them first, on
     // every way out.
@@ -157,7 +190,7 @@ PhaseOutcome RunComparingPhase(EngineHost& host) {
     std::size_t read = 0; // lists handed to the read-ahead
     for (std::size_t k = 0; k < order.size(); ++k) {
         if (host.StopRequested() || host.Closing())
-            return {PhaseVerdict::Stopped, lines.TakeFailure()};
+            return {PhaseVerdict::Stopped, writer.TakeFailure()};
         for (; read < order.size() && ahead.HasRoom(); ++read) {
             const auto& [classOrder, name] = order[read];
             if (name == "0") continue;
@@ -171,7 +204,7 @@ PhaseOutcome RunComparingPhase(EngineHost& host) {
         const ListSamples list = ahead.Take(YieldsTo(host));
         if (list.read) GroupSampledList(host, list);
     }
-    std::optional<StoreFailure> failure = lines.TakeFailure();
+    std::optional<StoreFailure> failure = writer.TakeFailure();
     std::optional<StoreFailure> copied = CopyListsAsGroups(fs);
     return {PhaseVerdict::Completed, failure ? failure : copied};
 }

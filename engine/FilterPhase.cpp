@@ -57,8 +57,9 @@ PhaseOutcome RunFilteringPhase(EngineHost& host) {
                 if (i % kListsPerYield == kListsPerYield - 1) host.Yield();
             }
         }
-        // Its single lines were never written; the comparison reads its other lists from memory.
-        lists.DropClass(order, kSizeClasses[order].chunk > 0);
+        // Its single lines were never written; the comparison, or the copying of the lists not
+        // compared, takes its other lists from memory.
+        lists.DropClass(order, true);
     }
     return {PhaseVerdict::Completed, lists.TakeFailure()};
 }

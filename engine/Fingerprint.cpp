@@ -81,9 +81,11 @@ std::uint64_t SampleReader::ChunksWithin(std::uint64_t length) const {
 }
 
 bool SampleReader::Append(FileSystem& fs, const std::string& path, std::string& out,
-                          std::uint64_t length, std::uint64_t firstChunk, bool exactLength) {
+                          std::uint64_t length, std::uint64_t firstChunk, bool exactLength,
+                          FileFacts* facts) {
     ReadHandle file(fs, path);
     if (!file.IsOpen() || (exactLength && file.Size() != length)) return false;
+    if (facts) *facts = file.Facts();
     const std::size_t before = out.size();
     for (std::uint64_t block = 0;; ++block) {
         const std::uint64_t offset = blocks_.Offset(block) + firstChunk * blocks_.stride;
@@ -167,6 +169,7 @@ SampledList JoinSampled(std::vector<SampledList> parts) {
     for (const SampledList& part : parts) {
         whole.hash.insert(whole.hash.end(), part.hash.begin(), part.hash.end());
         whole.matchable.insert(whole.matchable.end(), part.matchable.begin(), part.matchable.end());
+        whole.facts.insert(whole.facts.end(), part.facts.begin(), part.facts.end());
     }
     Link(whole);
     // Only samples that may be compared are worth a copy: those of files that share a hash.
@@ -207,7 +210,9 @@ SampledList SampleList(FileSystem& fs, std::span<const std::string> paths, int c
     list.kept.reserve(std::min(keepBudget, paths.size() * mostPerFile) + mostPerFile);
     list.hash.assign(paths.size(), 0);
     list.matchable.assign(paths.size(), false);
+    list.facts.assign(paths.size(), std::nullopt);
     std::string scratch;
+    FileFacts facts;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (Stopped(stop)) break;
         if (twoSteps && heads.at[i] == kNoMatch) continue;
@@ -216,10 +221,11 @@ SampledList SampleList(FileSystem& fs, std::span<const std::string> paths, int c
         const std::size_t at = keep ? list.kept.size() : 0;
         if (!keep) scratch.clear();
         if (twoSteps) into.append(heads.samples, heads.at[i], heads.length[i]);
-        if (!reader.Append(fs, paths[i], into, listedSize, headChunks, exactSize)) {
+        if (!reader.Append(fs, paths[i], into, listedSize, headChunks, exactSize, &facts)) {
             into.resize(at);
             continue;
         }
+        list.facts[i] = facts;
         const std::string_view samples = std::string_view(into).substr(at);
         list.hash[i] = hash(samples);
         list.matchable[i] = true;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,8 +24,9 @@ public:
     // more than that saves the read that would only find the end of the file.
     // With `firstChunk`, the chunks before it are left out: they were read before. With
     // `exactLength`, a file of any other size when opened (changed since listed) gives false.
+    // `facts` receives the file's size and time when it was opened.
     bool Append(FileSystem& fs, const std::string& path, std::string& out, std::uint64_t length,
-                std::uint64_t firstChunk = 0, bool exactLength = false);
+                std::uint64_t firstChunk = 0, bool exactLength = false, FileFacts* facts = nullptr);
     // Chunks that lie whole within the first `length` bytes.
     std::uint64_t ChunksWithin(std::uint64_t length) const;
 
@@ -62,10 +64,15 @@ struct SampledList {
     // Each position's sample hash, with whether it may match at all: what `next` was made of.
     std::vector<std::uint64_t> hash;
     std::vector<bool> matchable;
+    // Each matchable position's size and time when its samples were read.
+    std::vector<std::optional<FileFacts>> facts;
 
     bool IsKept(std::size_t position) const { return keptAt[position] != kNoMatch; }
     std::string_view SamplesOf(std::size_t position) const {
         return std::string_view(kept).substr(keptAt[position], keptLength[position]);
+    }
+    std::optional<FileFacts> FactsOf(std::size_t position) const {
+        return position < facts.size() ? facts[position] : std::nullopt;
     }
 };
 

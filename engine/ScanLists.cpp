@@ -2,6 +2,7 @@
 
 #include "FileSystem.h"
 #include "Service.h"
+#include "StoreWriter.h"
 #include "WorkStore.h"
 
 #include <algorithm>
@@ -83,8 +84,12 @@ void ScanLists::Spill() {
 }
 
 void ScanLists::WriteShared(const std::function<bool()>& yield) {
-    // Making a file locks its folder, so two threads each take whole class folders: the
-    // largest to the calling thread, the others to a helper, in about equal counts of files.
+    for (int order = 0; order < kClassCount; ++order)
+        if (!forgotten_[order]) HandToWriter(order);
+    // A class whose table was emptied may have lists of one line on disk already: each list
+    // goes to the disk now, for filtering to count. Making a file locks its folder, so two
+    // threads each take whole class folders: the largest to the calling thread, the others to
+    // a helper, in about equal counts of files.
     FileSystem& fs = FileSystemService();
     std::array<int, kClassCount> handles{};
     std::array<bool, kClassCount> helped{};
@@ -95,8 +100,7 @@ void ScanLists::WriteShared(const std::function<bool()>& yield) {
     for (int order = 0; order < kClassCount; ++order) {
         byFiles[order] = order;
         handles[order] = FolderOrError(order);
-        for (const auto& entry : classes_[order])
-            files[order] += entry.second.lines >= 2 || forgotten_[order] ? 1 : 0;
+        if (forgotten_[order]) files[order] = classes_[order].size();
     }
     std::sort(byFiles.begin(), byFiles.end(), [&](int a, int b) { return files[a] > files[b]; });
     for (const int order : byFiles) {
@@ -116,7 +120,7 @@ void ScanLists::WriteShared(const std::function<bool()>& yield) {
         for (int order = 0; order < kClassCount; ++order) {
             if (helped[order] != byHelper) continue;
             for (auto& [size, list] : classes_[order]) {
-                if (list.lines < 2 && !forgotten_[order]) continue;
+                if (!forgotten_[order]) break;
                 if (abandon) return all;
                 all.Add(WriteTo(handles[order], fs, order, size, list, !forgotten_[order]));
                 if (pausing && ++count % kListsPerYield == 0) pause();
@@ -179,7 +183,7 @@ void ScanLists::DropClass(int order, bool keepHeld) {
             ++it;
             continue;
         }
-        bytes_ -= it->second.pending.size() + kBytesPerList;
+        bytes_ -= it->second.Bytes() + kBytesPerList;
         it = lists.erase(it);
     }
     if (lists.empty()) Class().swap(lists);
@@ -190,7 +194,7 @@ bool ScanLists::TakeHeld(int order, std::string_view name, std::vector<std::stri
     const std::optional<std::uint64_t> size = SizeOfListName(name);
     const auto it = size ? classes_[order].find(*size) : classes_[order].end();
     if (it == classes_[order].end() || !it->second.held) return false;
-    const std::string& held = it->second.pending;
+    const std::string& held = it->second.Held();
     paths.clear();
     for (std::size_t from = 0, end = 0; from < held.size(); from = end + 2) {
         end = std::min(held.find("\r\n", from), held.size());
@@ -199,6 +203,49 @@ bool ScanLists::TakeHeld(int order, std::string_view name, std::vector<std::stri
     bytes_ -= held.size() + kBytesPerList;
     classes_[order].erase(it);
     return true;
+}
+
+std::shared_ptr<const std::string> ScanLists::TakeHeldText(int order, std::string_view name) {
+    const std::optional<std::uint64_t> size = SizeOfListName(name);
+    const auto it = size ? classes_[order].find(*size) : classes_[order].end();
+    if (it == classes_[order].end() || !it->second.held) return nullptr;
+    List& list = it->second;
+    bytes_ -= list.Bytes() + kBytesPerList;
+    auto text = list.shared ? std::move(list.shared)
+                            : std::make_shared<const std::string>(std::move(list.pending));
+    classes_[order].erase(it);
+    return text;
+}
+
+std::vector<std::string> ScanLists::HeldNames(int order) const {
+    std::vector<std::string> names;
+    for (const auto& [size, list] : classes_[order])
+        if (list.held) names.push_back(std::to_string(size));
+    return names;
+}
+
+void ScanLists::HandToWriter(int order) {
+    StoreWriter& writer = StoreWriterService();
+    const std::string& folderPath = ScanFolderPaths[order];
+    const int folder = FolderOrError(order);
+    for (auto& [size, list] : classes_[order]) {
+        if (list.lines < 2 || list.held || list.pending.empty()) continue;
+        if (folder < 0) {
+            Note({0, -folder, order, std::to_string(size)});
+            continue;
+        }
+        // A list partly written before (the memory bound was reached) is not whole in memory:
+        // it is finished here, so that what reads it from the disk finds it whole.
+        if (list.written) {
+            Note(WriteTo(folder, FileSystemService(), order, size, list, false));
+            continue;
+        }
+        auto text = std::make_shared<const std::string>(std::move(list.pending));
+        list.pending.clear();
+        writer.Append(folder, folderPath, std::to_string(size), text);
+        list.held = list.written = true;
+        list.shared = std::move(text);
+    }
 }
 
 void ScanLists::Clear() {

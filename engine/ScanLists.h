@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,7 +34,8 @@ public:
 
     // Writes the lists the store holds after a complete scan: those of two lines or more. A list
     // of one line stays in memory for filtering to drop. A list written whole here is also kept
-    // in memory for the comparison, which then need not read it back.
+    // in memory for the comparison, which then need not read it back; such lists are written by
+    // the store writer, behind the job.
     // `yield` lets the window run now and then meanwhile; when it answers false (the window is
     // closing) the lists not yet written stay in memory.
     void WriteShared(const std::function<bool()>& yield = {});
@@ -55,6 +57,10 @@ public:
     // The paths of a list as written whole by WriteShared, taken out of memory; false when they
     // are not held.
     bool TakeHeld(int order, std::string_view name, std::vector<std::string>& paths);
+    // The same as the file's text (lines ended by CR LF); null when not held.
+    std::shared_ptr<const std::string> TakeHeldText(int order, std::string_view name);
+    // The names of the lists of a class held in memory: they may not be on disk yet.
+    std::vector<std::string> HeldNames(int order) const;
     // A fresh, empty store: nothing pending, nothing known.
     void Clear();
 
@@ -64,9 +70,14 @@ private:
     struct List {
         std::string pending; // lines not written yet, each ended by CR LF, or the held copy
         std::uint64_t lines = 0;
-        bool written = false; // some of its lines are on disk
-        bool held = false;    // pending is a copy of the whole file
+        bool written = false; // some of its lines are on disk, or on their way there
+        bool held = false;    // pending, or shared, is a copy of the whole file
+        std::shared_ptr<const std::string> shared; // the held copy, shared with the store writer
+        std::size_t Bytes() const { return pending.size() + (shared ? shared->size() : 0); }
+        const std::string& Held() const { return shared ? *shared : pending; }
     };
+    // Hands the class's lists of two lines or more to the store writer, each kept in memory.
+    void HandToWriter(int order);
     using Class = std::unordered_map<std::uint64_t, List>;
 
     void Write(int order, std::uint64_t size, List& list, bool keep = false);

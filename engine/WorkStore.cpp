@@ -1,7 +1,9 @@
 #include "WorkStore.h"
 
+#include "HeldGroups.h"
 #include "LineFile.h"
 #include "ScanLists.h"
+#include "StoreWriter.h"
 
 #include <atomic>
 #include <cerrno>
@@ -72,6 +74,11 @@ Store& TheStore() {
 }
 
 void CloseHandles(int part) {
+    // Nothing may be written through a handle once it is closed: its number may be reused.
+    std::vector<int> open;
+    for (const int fd : TheStore().handles[part])
+        if (fd >= 0) open.push_back(fd);
+    if (!open.empty()) StoreWriterService().Forget(open);
     for (int& fd : TheStore().handles[part]) {
         if (fd >= 0) FileSystemService().CloseFolder(fd);
         fd = -1;
@@ -120,6 +127,7 @@ std::optional<StoreFailure> ResetStore(int part) {
     LineFileService().DiscardUnder(root);
     if (part == kScanned) ScanListsService().Clear();
     CloseHandles(part);
+    if (part == kCompared) HeldGroupsService().Reset(); // the previous job's groups go
     const int program = fs.OpenFolder(store.program);
     if (program < 0) return StoreFailureOf(store.program, errno);
     const bool oldScanned = part == kScanned && MoveAsideScanned(fs, program);
@@ -145,6 +153,13 @@ std::optional<StoreFailure> ResetStore(int part) {
         store.handles[part][order] = RealFolderAt(fs, rootFd, std::string(kSizeClasses[order].code),
                                                   store.paths[part][order], failure);
     fs.CloseFolder(rootFd);
+    if (part == kCompared) {
+        // Only a folder emptied for certain holds nothing but the groups held from now on.
+        for (int order = 0; order < kClassCount; ++order)
+            if (!failure && store.handles[part][order] >= 0) HeldGroupsService().Held(order);
+    } else {
+        (void)StoreWriterService().TakeFailure(); // of a store about to be rebuilt
+    }
     // Hidden and system attributes have no counterpart here.
     return failure;
 }
@@ -216,6 +231,7 @@ void ReleaseStoreHandles() {
     TheStore().AbandonRemover();
     CloseHandles(kScanned);
     CloseHandles(kCompared);
+    HeldGroupsService().Reset();
 }
 
 StoreFolder::StoreFolder(FileSystem& fs, const std::string& relative) : fs_(fs) {

@@ -10,8 +10,9 @@ namespace quilder {
 
 namespace {
 
-// The descriptor when it is a regular file, its size given when asked; else closed, -1.
-int RegularOrClose(int fd, std::uint64_t* size) {
+// The descriptor when it is a regular file, its size (and time) given when asked; else closed,
+// -1.
+int RegularOrClose(int fd, std::uint64_t* size, FileFacts* facts = nullptr) {
     if (fd < 0) return -1;
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -19,15 +20,19 @@ int RegularOrClose(int fd, std::uint64_t* size) {
         return -1;
     }
     if (size) *size = static_cast<std::uint64_t>(st.st_size);
+    if (facts)
+        *facts = {static_cast<std::uint64_t>(st.st_size),
+                  static_cast<std::int64_t>(st.st_mtim.tv_sec)};
     return fd;
 }
 
 } // namespace
 
-int FileSystem::OpenRead(const std::string& path, std::uint64_t* size) {
+int FileSystem::OpenRead(const std::string& path, FileFacts* facts) {
     if (path.empty()) return -1;
     // Non-blocking so that a FIFO put in a file's place can never hang the open.
-    return RegularOrClose(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK), size);
+    return RegularOrClose(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK),
+                          nullptr, facts);
 }
 
 int FileSystem::OpenReadAt(int folder, const std::string& name, std::uint64_t* size) {

@@ -125,10 +125,10 @@ public:
     virtual bool AppendToFile(const std::string& path, std::string_view data);
     virtual bool SetAttributes(const std::string& path, int attributes); // no such thing here
 
-    // Positioned reads. OpenRead gives a descriptor of a regular file, and its size when asked,
-    // or -1; ReadAt gives the bytes read (fewer only at the end of the file) or -1 on a read
+    // Positioned reads. OpenRead gives a descriptor of a regular file, and its size and time when
+    // asked, or -1; ReadAt gives the bytes read (fewer only at the end of the file) or -1 on a read
     // error.
-    virtual int OpenRead(const std::string& path, std::uint64_t* size = nullptr);
+    virtual int OpenRead(const std::string& path, FileFacts* facts = nullptr);
     virtual long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset);
     virtual void CloseRead(int fd);
     // Whether the first byte of a regular file can be read without waiting for the disk; a file
@@ -181,7 +181,9 @@ bool SafeOnAnyThread(const FileSystem& fs);
 
 class ReadHandle {
 public:
-    ReadHandle(FileSystem& fs, const std::string& path) : fs_(fs), fd_(fs.OpenRead(path, &size_)) {}
+    ReadHandle(FileSystem& fs, const std::string& path) : fs_(fs), fd_(fs.OpenRead(path, &facts_)) {
+        size_ = facts_.size;
+    }
     ReadHandle(FileSystem& fs, int folder, const std::string& name)
         : fs_(fs), fd_(fs.OpenReadAt(folder, name, &size_)) {}
     ~ReadHandle() {
@@ -191,6 +193,8 @@ public:
     ReadHandle& operator=(const ReadHandle&) = delete;
     bool IsOpen() const { return fd_ >= 0; }
     std::uint64_t Size() const { return size_; } // when it was opened
+    // Size and time when it was opened; the time only for a handle opened by path.
+    const FileFacts& Facts() const { return facts_; }
     // Reads stop at the size the file had when it was opened, which spares the read that would
     // only find the end.
     long long ReadAt(void* buffer, std::size_t length, std::uint64_t offset) {
@@ -202,6 +206,7 @@ public:
 
 private:
     FileSystem& fs_;
+    FileFacts facts_{UINT64_MAX, 0};
     std::uint64_t size_ = UINT64_MAX;
     int fd_;
 };

@@ -3,12 +3,14 @@
 #include "EngineHost.h"
 #include "FileLookUps.h"
 #include "FileSystem.h"
+#include "HeldGroups.h"
 #include "LineReader.h"
 #include "PathText.h"
 #include "PendingRows.h"
 #include "ResultLines.h"
 #include "ResultSet.h"
 #include "SizeText.h"
+#include "StoreWriter.h"
 #include "WorkStore.h"
 
 #include <QPointer>
@@ -35,12 +37,14 @@ public:
     FileLookUps& Files() { return files_; }
 
     // The row of the file a line names, or nothing. A path holding a NUL would be cut short by
-    // the system and name another file, so it names none. `path` may be changed.
-    std::optional<ResultRow> Make(std::string& path, SizeUnit unit, const QString& key) {
+    // the system and name another file, so it names none. `path` may be changed. The file is
+    // looked up unless its facts are `known` (learned when this job read it).
+    std::optional<ResultRow> Make(std::string& path, SizeUnit unit, const QString& key,
+                                  const std::optional<FileFacts>& known = std::nullopt) {
         if (path.empty() || path.find('\0') != std::string::npos) return std::nullopt;
         const std::size_t slash = path.rfind('/');
         if (slash == std::string::npos || slash + 1 == path.size()) return std::nullopt;
-        const auto file = files_.LookUp(path);
+        const auto file = known ? known : files_.LookUp(path);
         if (!file) return std::nullopt;
         ResultRow row;
         row.text[kNameColumn] = PathToText(std::string_view(path).substr(slash + 1));
@@ -87,12 +91,22 @@ public:
     bool LoadWorkStore() {
         for (int box = 1; box < kResultListCount; ++box) {
             if (!host_.ClassBoxTicked(box)) continue;
+            const std::string tag = TextToPath(host_.ClassBoxTag(box));
+            const SizeUnit unit = kSizeClasses[static_cast<std::size_t>(OrderOfBox(box))].unit;
+            const int heldClass = ClassOfGroupFolder(tag);
+            if (heldClass >= 0) {
+                if (!LoadHeld(heldClass, box, unit)) return false;
+                if (HeldGroupsService().OnlyHeld(heldClass)) {
+                    if (!Yield(true)) return false;
+                    continue;
+                }
+                StoreWriterService().Drain(); // what the folder holds is then all on disk
+            }
             // Reached through real folders only: a link in the store is never followed.
-            StoreFolder folder(fs_, TextToPath(host_.ClassBoxTag(box)));
+            StoreFolder folder(fs_, tag);
             std::vector<std::string> names;
             if (folder.IsOpen() && folder.ListFiles(names)) {
                 if (!Yield(false)) return false; // a class of many groups takes long to list
-                const SizeUnit unit = kSizeClasses[static_cast<std::size_t>(OrderOfBox(box))].unit;
                 // In key order, the rows of a class go below the rows already there: adding
                 // them costs no merge and no second copy of the list.
                 std::vector<std::pair<QString, std::string>> groups;
@@ -170,6 +184,57 @@ public:
     const LoadOutcome& Outcome() const { return outcome_; }
 
 private:
+    // The class whose group folder a box's tag names ("/compared/t"), or -1.
+    static int ClassOfGroupFolder(const std::string& tag) {
+        std::size_t from = tag.find_first_not_of('/');
+        const std::size_t slash = tag.find('/', from);
+        if (from == std::string::npos || slash == std::string::npos ||
+            tag.compare(from, slash - from, "compared") != 0)
+            return -1;
+        from = slash + 1;
+        const std::size_t end = tag.find_last_not_of('/');
+        if (end == std::string::npos || end < from) return -1;
+        const std::string_view code = std::string_view(tag).substr(from, end + 1 - from);
+        return code.find('/') == std::string_view::npos ? OrderOfCode(code) : -1;
+    }
+
+    // The groups this job made for a class and kept in memory, in key order like group files;
+    // their files are deleted behind the load. False when the load was abandoned at a yield.
+    bool LoadHeld(int classOrder, int box, SizeUnit unit) {
+        std::vector<HeldGroup> groups = HeldGroupsService().Take(classOrder);
+        if (groups.empty()) return true;
+        std::vector<std::pair<QString, std::size_t>> byKey;
+        byKey.reserve(groups.size());
+        for (std::size_t i = 0; i < groups.size(); ++i)
+            byKey.emplace_back(SortKey(groups[i].name), i);
+        std::sort(byKey.begin(), byKey.end());
+        const int folder = StoreFolderHandle(GroupFolderPath(classOrder));
+        std::size_t rowsSinceYield = 0;
+        std::string line;
+        for (const auto& [key, at] : byKey) {
+            const HeldGroup& group = groups[at];
+            const std::string& text = *group.lines;
+            std::size_t member = 0;
+            for (std::size_t from = 0; from < text.size(); ++member) {
+                std::size_t end = text.find("\r\n", from);
+                if (end == std::string::npos) end = text.size();
+                line.assign(text, from, end - from);
+                from = end + 2;
+                const std::optional<FileFacts> known =
+                    member < group.facts.size() ? group.facts[member] : std::nullopt;
+                if (auto row = rows_.Make(line, unit, key, known))
+                    pending_.AddPair(box, std::move(*row));
+            }
+            if (folder >= 0) StoreWriterService().Delete(folder, group.name);
+            rowsSinceYield += member;
+            if (rowsSinceYield >= kRowsPerYield) {
+                rowsSinceYield = 0;
+                if (!Yield(false)) return false;
+            }
+        }
+        return true;
+    }
+
     // A group file that cannot be read whole adds nothing and stays for the next load, which
     // would otherwise add the rows read before the failure a second time.
     // Gives the lines read.

@@ -4,6 +4,7 @@
 #include "DesignFont.h"
 #include "FileSystem.h"
 #include "FolderTree.h"
+#include "HeldGroups.h"
 #include "LineFile.h"
 #include "MenuTable.h"
 #include "MessageBoxPrompt.h"
@@ -12,6 +13,7 @@
 #include "ResultFrame.h"
 #include "ResultListView.h"
 #include "ScanLists.h"
+#include "StoreWriter.h"
 #include "Twips.h"
 #include "WorkStore.h"
 #include "frmPubAbout.h"
@@ -353,6 +355,9 @@ void frmPubMain::ReleaseServices() {
     ScanListsService().Clear();
     ReleaseScanListsService();
     ReleaseLineFileService();
+    // What the store writer has not begun is dropped for the same reason.
+    ReleaseStoreWriterService();
+    ReleaseHeldGroupsService();
     ReleaseFileSystemService();
     CloseHelpViewer();
 }

@@ -3,15 +3,20 @@
 #include "ActionHost.h"
 #include "DeleteCheckedFiles.h"
 #include "FakeEngineHost.h"
+#include "LineReader.h"
 #include "LoadResult.h"
 #include "RecordingDesktopKit.h"
 #include "ResultSet.h"
 #include "RowPaths.h"
 #include "ScriptedPrompt.h"
+#include "StoreWriter.h"
 #include "TestTree.h"
 #include "WorkStore.h"
 
+#include <algorithm>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace quilder::test {
 namespace {
@@ -139,6 +144,42 @@ TEST_F(FindJob, StopWhileComparingListsTheGroupsSoFarAndClosingEndsTheJobInsideA
     EXPECT_EQ(comparingYields, 1);
     EXPECT_EQ(Rows(0), 0);
     EXPECT_NE(Status(), "Finished.");
+}
+
+// The store's files are written and deleted behind the job, and rows show the files as the
+// comparison read them, not as a look-up at load time would find them.
+TEST_F(FindJob, TheStoreEndsAsTheJobLeavesItAndRowsShowTheFilesAsRead) {
+    const std::string one = tree.Path("data/a/one");
+    host.onYield = [&](int) {
+        if (!Status().startsWith("Comparing '")) return;
+        const timespec times[2] = {{0, UTIME_OMIT}, {86400, 0}}; // read already: a later change
+        utimensat(AT_FDCWD, one.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    };
+    struct stat before {};
+    ASSERT_EQ(lstat(one.c_str(), &before), 0);
+    RunFindJob(host);
+    ASSERT_EQ(Status(), "Finished.");
+    const ResultModel& all = host.results.List(0);
+    int row = 0;
+    while (row < all.RowCount() && RowFilePath(all.Row(row)) != one)
+        ++row;
+    ASSERT_LT(row, all.RowCount());
+    EXPECT_EQ(all.Row(row).modifiedSeconds, before.st_mtim.tv_sec);
+
+    StoreWriterService().Drain();
+    const auto names = [](const std::string& folder) {
+        std::vector<std::string> found;
+        FileSystemService().ListFileNames(folder, found);
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    for (int order = 0; order < kClassCount; ++order)
+        EXPECT_TRUE(names(GroupFolderPath(order)).empty()) << order;
+    EXPECT_EQ(names(ScanFolderPaths[0]), (std::vector<std::string>{"0", "10"}));
+    EXPECT_EQ(names(ScanFolderPaths[2]), (std::vector<std::string>{"20000"}));
+    std::vector<std::string> lines;
+    ReadAllLines(FileSystemService(), JoinPath(ScanFolderPaths[0], "10"), lines);
+    EXPECT_EQ(lines.size(), 3u);
 }
 
 TEST_F(FindJob, AStoreThatCannotBeWrittenIsReportedNotFinished) {

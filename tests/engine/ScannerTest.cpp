@@ -99,7 +99,14 @@ TEST_F(Scanner, StopTakesEffectAfterTheCurrentNodeARefillIsHarmlessAWriteFailure
     ResetScanStore();
     host.onYield = nullptr;
     Nodes({{"one", 0}});
-    const PhaseOutcome outcome = [&] { return test::FileSizeLimit(0), Scan(); }();
+    // (Lists are written behind the job: a failure may be told once the writer is done.)
+    const auto scanAndWrite = [&] {
+        PhaseOutcome done = Scan();
+        StoreWriterService().Drain();
+        if (!done.failure) done.failure = StoreWriterService().TakeFailure();
+        return done;
+    };
+    const PhaseOutcome outcome = [&] { return test::FileSizeLimit(0), scanAndWrite(); }();
     ASSERT_TRUE(outcome.verdict == PhaseVerdict::Completed && outcome.failure);
     EXPECT_EQ(outcome.failure->path, List(0, 10));
 
@@ -110,7 +117,7 @@ TEST_F(Scanner, StopTakesEffectAfterTheCurrentNodeARefillIsHarmlessAWriteFailure
     const std::string f = tree.FileOfSize("one/f", 11);
     const std::string g = tree.FileOfSize("one/g", 2048), h = tree.FileOfSize("one/h", 2048);
     ASSERT_EQ(rmdir(ScanFolderPaths[1].c_str()), 0);
-    const PhaseOutcome partly = Scan();
+    const PhaseOutcome partly = scanAndWrite();
     ASSERT_TRUE(partly.failure);
     EXPECT_EQ(partly.failure->path, List(1, 2048));
     EXPECT_EQ(AllListed(), (V{a, b, e, f, c}));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileSystem.h"
+#include "StoreWriter.h"
 
 #include <cerrno>
 #include <map>
@@ -13,9 +14,9 @@ namespace quilder::test {
 // Files opened or deleted inside a folder handle are known by their name.
 class RecordingFileSystem : public FileSystem {
 public:
-    int OpenRead(const std::string& path, std::uint64_t* size) override {
+    int OpenRead(const std::string& path, FileFacts* facts) override {
         opened.push_back(path);
-        return Opened(path, unopenable.count(path) ? -1 : FileSystem::OpenRead(path, size));
+        return Opened(path, unopenable.count(path) ? -1 : FileSystem::OpenRead(path, facts));
     }
     int OpenReadAt(int folder, const std::string& name, std::uint64_t* size) override {
         return Opened(name,
@@ -51,6 +52,7 @@ private:
 };
 
 inline RecordingFileSystem& InstallRecordingFileSystem() {
+    StoreWriterService().Drain(); // its thread must be done with the service being replaced
     auto fs = std::make_unique<RecordingFileSystem>();
     RecordingFileSystem& ref = *fs;
     ReplaceFileSystemService(std::move(fs));

@@ -4,6 +4,7 @@
 #include "LineFile.h"
 #include "LineReader.h"
 #include "ScanLists.h"
+#include "StoreWriter.h"
 #include "TestTree.h"
 #include "WorkStore.h"
 
@@ -38,6 +39,7 @@ protected:
         ResetCompareStore();
     }
     void TearDown() override {
+        ReleaseStoreWriterService();
         ReleaseScanListsService();
         ReleaseLineFileService();
         ReleaseStoreHandles();
@@ -46,6 +48,7 @@ protected:
 
     // Sorted names of the entries of a folder; sub-folders end with "/".
     static V Entries(const std::string& folder) {
+        StoreWriterService().Drain(); // the store as the job leaves it
         FolderListing listing;
         FileSystemService().ListFolder(folder, listing);
         V names;
@@ -57,6 +60,7 @@ protected:
         return names;
     }
     static V ListLines(const std::string& file) {
+        StoreWriterService().Drain();
         V lines;
         ReadAllLines(FileSystemService(), file, lines);
         return lines;

@@ -1,0 +1,148 @@
+#include "StoreWriter.h"
+
+#include "FileSystem.h"
+#include "Service.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace quilder {
+
+StoreWriter::~StoreWriter() {
+    {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+        queue_.clear();
+        freshAppends_.clear();
+    }
+    changed_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+std::string StoreWriter::KeyOf(int folder, const std::string& name) {
+    return std::to_string(folder) + '/' + name;
+}
+
+void StoreWriter::Append(int folder, const std::string& folderPath, std::string name,
+                         std::shared_ptr<const std::string> text, bool fresh) {
+    Ask({folder, folderPath, std::move(name), std::move(text), fresh});
+}
+
+void StoreWriter::Delete(int folder, std::string name) {
+    Ask({folder, std::string(), std::move(name), nullptr, false});
+}
+
+void StoreWriter::Ask(Request request) {
+    if (!SafeOnAnyThread(FileSystemService())) {
+        Carry(request);
+        return;
+    }
+    bool wake = false;
+    {
+        const std::lock_guard lock(mutex_);
+        if (!request.text) {
+            const auto made = freshAppends_.find(KeyOf(request.folder, request.name));
+            if (made != freshAppends_.end()) { // never made: nothing to delete either
+                queue_.erase(made->second);
+                freshAppends_.erase(made);
+                ++counts_.dropped;
+                return;
+            }
+        }
+        // The thread waits only on an empty queue: waking it for every request would cost a
+        // switch of threads each time.
+        wake = queue_.empty();
+        queue_.push_back(std::move(request));
+        const Request& asked = queue_.back();
+        if (asked.fresh) freshAppends_[KeyOf(asked.folder, asked.name)] = std::prev(queue_.end());
+        if (!thread_.joinable()) {
+            try {
+                thread_ = std::thread([this] { Work(); });
+            } catch (const std::system_error&) { // no thread to be had: done here, in order
+                Queue all;
+                all.swap(queue_);
+                freshAppends_.clear();
+                for (const Request& each : all)
+                    Carry(each);
+                return;
+            }
+        }
+    }
+    if (wake) changed_.notify_all();
+}
+
+void StoreWriter::Carry(const Request& request) {
+    FileSystem& fs = FileSystemService();
+    if (!request.text) {
+        fs.DeleteFileAt(request.folder, request.name);
+        const std::lock_guard lock(mutex_);
+        ++counts_.deletes;
+        return;
+    }
+    const int error = fs.AppendAt(request.folder, request.name, *request.text);
+    const std::lock_guard lock(mutex_);
+    ++counts_.appends;
+    if (error != 0 && !failure_)
+        failure_ = StoreFailureOf(JoinPath(request.folderPath, request.name), error);
+}
+
+void StoreWriter::Work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+        if (stop_) return;
+        Request request = std::move(queue_.front());
+        queue_.pop_front();
+        if (request.fresh) freshAppends_.erase(KeyOf(request.folder, request.name));
+        busy_ = &request;
+        lock.unlock();
+        Carry(request);
+        lock.lock();
+        busy_ = nullptr;
+        // Drain waits for an empty queue, Forget for the end of what is under way.
+        if (queue_.empty() || forgetting_ > 0) changed_.notify_all();
+    }
+}
+
+void StoreWriter::Drain() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return queue_.empty() && !busy_; });
+}
+
+void StoreWriter::Forget(const std::vector<int>& folders) {
+    const auto among = [&](int folder) {
+        return std::find(folders.begin(), folders.end(), folder) != folders.end();
+    };
+    std::unique_lock lock(mutex_);
+    for (auto it = queue_.begin(); it != queue_.end();) {
+        if (!among(it->folder)) {
+            ++it;
+            continue;
+        }
+        if (it->fresh) freshAppends_.erase(KeyOf(it->folder, it->name));
+        it = queue_.erase(it);
+    }
+    ++forgetting_;
+    changed_.wait(lock, [&] { return !busy_ || !among(busy_->folder); });
+    --forgetting_;
+}
+
+std::optional<StoreFailure> StoreWriter::TakeFailure() {
+    const std::lock_guard lock(mutex_);
+    return std::exchange(failure_, std::nullopt);
+}
+
+StoreWriter::Counts StoreWriter::Done() {
+    const std::lock_guard lock(mutex_);
+    return counts_;
+}
+
+StoreWriter& StoreWriterService() {
+    return ServiceInstance<StoreWriter>();
+}
+
+void ReleaseStoreWriterService() {
+    ServiceSlot<StoreWriter>().reset();
+}
+
+} // namespace quilder

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "PhaseOutcome.h"
+
+#include <condition_variable>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace quilder {
+
+// Makes and deletes files of the work store on a thread of its own, in the order asked, so that
+// a job reads the user's files while the store's files are made: making a file costs about as
+// much as reading a small one. Files are reached through the store's kept folder handles only.
+// Where the file-system service may not be used from another thread, every request is carried
+// out at once on the caller's thread.
+class StoreWriter {
+public:
+    StoreWriter() = default;
+    ~StoreWriter();
+    StoreWriter(const StoreWriter&) = delete;
+    StoreWriter& operator=(const StoreWriter&) = delete;
+
+    // Appends `text` (whole lines) to the file `name` in the store folder `folder`, whose path
+    // is `folderPath`. A `fresh` file is one made by this request and by no other (a group
+    // file): when its deletion is asked before it was made, neither is carried out, which
+    // leaves the store as both would.
+    void Append(int folder, const std::string& folderPath, std::string name,
+                std::shared_ptr<const std::string> text, bool fresh = false);
+    void Delete(int folder, std::string name);
+
+    // Returns once everything asked so far is done.
+    void Drain();
+    // Drops what is asked of these folders and not begun, and waits for what is under way
+    // there: their handles are about to be closed.
+    void Forget(const std::vector<int>& folders);
+    // The first request that failed since the last call.
+    std::optional<StoreFailure> TakeFailure();
+
+    // What was carried out, and the fresh files never made since their deletion came first.
+    struct Counts {
+        std::size_t appends = 0, deletes = 0, dropped = 0;
+    };
+    Counts Done();
+
+private:
+    struct Request {
+        int folder;
+        std::string folderPath; // empty for a deletion
+        std::string name;
+        std::shared_ptr<const std::string> text;
+        bool fresh;
+    };
+    using Queue = std::list<Request>;
+
+    void Ask(Request request);
+    void Carry(const Request& request);
+    void Work();
+    static std::string KeyOf(int folder, const std::string& name);
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    Queue queue_;
+    std::unordered_map<std::string, Queue::iterator> freshAppends_; // not begun
+    const Request* busy_ = nullptr;                                 // under way
+    bool stop_ = false;
+    int forgetting_ = 0; // callers of Forget waiting
+    std::optional<StoreFailure> failure_;
+    Counts counts_;
+    std::thread thread_;
+};
+
+// The process's store writer: created on first use, released at shut-down (what was not begun
+// by then is dropped: the next job rebuilds the store).
+StoreWriter& StoreWriterService();
+void ReleaseStoreWriterService();
+
+} // namespace quilder
