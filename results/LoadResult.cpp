@@ -206,7 +206,7 @@ private:
         std::size_t rowsSinceYield = 0;
         std::string line;
         for (const auto& [key, at] : byKey) {
-            const HeldGroup& group = groups[at];
+            HeldGroup& group = groups[at];
             const std::string& text = *group.lines;
             std::size_t member = 0;
             for (std::size_t from = 0; from < text.size(); ++member) {
@@ -220,6 +220,7 @@ private:
                     pending_.AddPair(box, std::move(*row));
             }
             if (folder >= 0) StoreWriterService().Delete(folder, group.name);
+            group = HeldGroup(); // a big class holds its rows and its groups at once otherwise
             rowsSinceYield += member;
             if (rowsSinceYield >= kRowsPerYield) {
                 rowsSinceYield = 0;
