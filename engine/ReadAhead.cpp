@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <iterator>
+#include <sched.h>
 
 namespace quilder {
 
@@ -47,6 +48,11 @@ SamplingPlan PlanSampling(const std::string& listName, int classOrder, std::size
 
 unsigned ReadAhead::WorkersFor(const FileSystem& fs) {
     if (!SafeOnAnyThread(fs)) return 0;
+    // The cores this process may run on (taskset, a container's share), not all there are.
+    cpu_set_t cores;
+    CPU_ZERO(&cores);
+    if (sched_getaffinity(0, sizeof cores, &cores) == 0)
+        return static_cast<unsigned>(std::max(1, CPU_COUNT(&cores)));
     return std::max(1u, std::thread::hardware_concurrency());
 }
 

@@ -69,7 +69,8 @@ public:
     // list comes back unread.
     ListSamples Take(const Yield& yield = {});
 
-    // One worker per core, or none where the file-system service may not be thread-safe.
+    // One worker per core the process may use, or none where the file-system service may not be
+    // thread-safe.
     static unsigned WorkersFor(const FileSystem& fs);
 
 private:

@@ -25,11 +25,11 @@ std::string StoreWriter::KeyOf(int folder, const std::string& name) {
 
 void StoreWriter::Append(int folder, const std::string& folderPath, std::string name,
                          std::shared_ptr<const std::string> text, bool fresh) {
-    Ask({folder, folderPath, std::move(name), std::move(text), fresh});
+    Ask({folder, &folderPath, std::move(name), std::move(text), fresh});
 }
 
 void StoreWriter::Delete(int folder, std::string name) {
-    Ask({folder, std::string(), std::move(name), nullptr, false});
+    Ask({folder, nullptr, std::move(name), nullptr, false});
 }
 
 void StoreWriter::Ask(Request request) {
@@ -83,7 +83,7 @@ void StoreWriter::Carry(const Request& request) {
     const std::lock_guard lock(mutex_);
     ++counts_.appends;
     if (error != 0 && !failure_)
-        failure_ = StoreFailureOf(JoinPath(request.folderPath, request.name), error);
+        failure_ = StoreFailureOf(JoinPath(*request.folderPath, request.name), error);
 }
 
 void StoreWriter::Work() {

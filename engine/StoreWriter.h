@@ -27,9 +27,9 @@ public:
     StoreWriter& operator=(const StoreWriter&) = delete;
 
     // Appends `text` (whole lines) to the file `name` in the store folder `folder`, whose path
-    // is `folderPath`. A `fresh` file is one made by this request and by no other (a group
-    // file): when its deletion is asked before it was made, neither is carried out, which
-    // leaves the store as both would.
+    // is `folderPath` (the store's own string, which outlives the request). A `fresh` file is one
+    // made by this request and by no other (a group file): when its deletion is asked before it was
+    // made, neither is carried out, which leaves the store as both would.
     void Append(int folder, const std::string& folderPath, std::string name,
                 std::shared_ptr<const std::string> text, bool fresh = false);
     void Delete(int folder, std::string name);
@@ -51,7 +51,7 @@ public:
 private:
     struct Request {
         int folder;
-        std::string folderPath; // empty for a deletion
+        const std::string* folderPath; // null for a deletion
         std::string name;
         std::shared_ptr<const std::string> text;
         bool fresh;

@@ -194,7 +194,7 @@ std::string CompareStorePath() {
     return JoinPath(ProgramFolder(), kParts[kCompared]);
 }
 
-std::string GroupFolderPath(int classOrder) {
+const std::string& GroupFolderPath(int classOrder) {
     return TheStore().paths[kCompared][classOrder];
 }
 

@@ -20,9 +20,9 @@ extern std::array<std::string, kClassCount> ScanFolderPaths;
 void InitWorkStorePaths(const std::string& programFolder);
 const std::string& ProgramFolder();
 
-std::string ScanStorePath();                 // P/scanned
-std::string CompareStorePath();              // P/compared
-std::string GroupFolderPath(int classOrder); // P/compared/<code>
+std::string ScanStorePath();                        // P/scanned
+std::string CompareStorePath();                     // P/compared
+const std::string& GroupFolderPath(int classOrder); // P/compared/<code>
 
 // Make P/scanned (or P/compared) exist, empty, with its seven class folders. Whatever stands
 // where a store folder belongs and is no real folder (a link, a file) is removed as an entry,

@@ -26,6 +26,8 @@ constexpr int kAnimationMs = 200;
 constexpr int kLinesPerYield = 50;
 // A row costs a look-up of its file: this many take a few milliseconds.
 constexpr std::size_t kRowsPerYield = 2048;
+// Making a group's sort key takes about a microsecond.
+constexpr std::size_t kKeysPerYield = 16384;
 
 // Builds the rows of the files that lines name. Files of one folder share one path text: a big
 // tree has far fewer folders than files.
@@ -205,14 +207,16 @@ private:
         if (groups.empty()) return true;
         std::vector<std::pair<QString, std::size_t>> byKey;
         byKey.reserve(groups.size());
-        for (std::size_t i = 0; i < groups.size(); ++i)
+        for (std::size_t i = 0; i < groups.size(); ++i) {
             byKey.emplace_back(SortKey(groups[i].name), i);
+            if (i % kKeysPerYield == kKeysPerYield - 1 && !Yield(false)) return false;
+        }
         std::sort(byKey.begin(), byKey.end());
         const int folder = StoreFolderHandle(GroupFolderPath(classOrder));
         std::size_t rowsSinceYield = 0;
         std::string line;
         for (const auto& [key, at] : byKey) {
-            const HeldGroup& group = groups[at];
+            HeldGroup& group = groups[at];
             const std::string& text = *group.lines;
             std::size_t member = 0;
             for (std::size_t from = 0; from < text.size(); ++member) {
@@ -226,6 +230,7 @@ private:
                     pending_.AddPair(box, std::move(*row));
             }
             if (folder >= 0) StoreWriterService().Delete(folder, group.name);
+            group = HeldGroup(); // a big class holds its rows and its groups at once otherwise
             rowsSinceYield += member;
             if (rowsSinceYield >= kRowsPerYield) {
                 rowsSinceYield = 0;
