@@ -1,4 +1,6 @@
 #include "LoadResult.h"
+
+#include "ComparePhase.h"
 #include "RecordingFileSystem.h"
 #include "ResultsFixture.h"
 
@@ -110,6 +112,21 @@ TEST_F(LoadResultTest, ABigClassFolderYieldsPartwayWithWhatItReadLoadedAndDelete
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.front(), (std::pair<int, Texts>{3000, {"2048_3"}}));
     EXPECT_EQ(results.List(6).RowCount(), 4500);
+}
+
+// Groups this job made come from memory; a folder that may hold other group files is read as
+// well, and no group is listed twice, whether or not its file was written meanwhile.
+TEST_F(LoadResultTest, HeldGroupsAndGroupFilesOnDiskAreEachListedOnce) {
+    const std::string a = tree.FileOfSize("a", 20480), b = tree.FileOfSize("b", 20480);
+    const std::string c = tree.FileOfSize("c", 20480, 2), d = tree.FileOfSize("d", 20480, 2);
+    WriteLines("program/scanned/s/20480", {a, b, c, d});
+    ResetCompareStore();
+    ASSERT_EQ(RunComparingPhase(host).verdict, PhaseVerdict::Completed);
+    const std::string e = tree.FileOfSize("e", 2048), f = tree.FileOfSize("f", 2048);
+    GroupFile("s", "2048_1", {e, f}); // left over where only memory was to be trusted
+    EXPECT_EQ(LoadResult(results, host, {}).status, Status::Loaded);
+    EXPECT_EQ(Names(5), (Texts{"e", "f", "a", "b", "c", "d"}));
+    EXPECT_TRUE(Entries(GroupFolderPath(2)).empty());
 }
 
 TEST_F(LoadResultTest, FileModeTakesTheClassFromTheCurrentSizeAndTheKeyFromTheLine) {
