@@ -1,4 +1,5 @@
 #include "FileSystem.h"
+#include "FileLookUps.h"
 #include "TestTree.h"
 
 #include <cerrno>
@@ -122,6 +123,29 @@ TEST(FileSystemLookUp, DateTextLeavesOutMidnight) {
         EXPECT_EQ(ModifiedDateText(std::int64_t{midnight.toSecsSinceEpoch()}), atMidnight);
         EXPECT_EQ(ModifiedDateText(std::int64_t{noon.toSecsSinceEpoch()}), atNoon);
     }
+}
+
+// Files looked up ahead through their folder's handle answer as a look-up by path would: a link
+// in the folder's path is followed, one in the name is not. An answer is handed out only for its
+// own path, in turn; anything else is looked up afresh.
+TEST(FileSystemLookUp, LookUpsAheadAnswerAsByPathAndOnlyInTurn) {
+    TestTree tree;
+    const std::string a = tree.File("real/a", "1"), b = tree.File("real/b", "22");
+    tree.Link("via", tree.Path("real"));
+    const std::string link = tree.Link("real/link", a);
+    const std::string c = tree.File("c", "333"); // its folder's only file
+    const std::vector<std::string> paths{tree.Path("via/a"), tree.Path("via/b"), a, link, c};
+    FileLookUps files(FileSystemService());
+    ASSERT_TRUE(files.Prepare({paths.begin(), paths.end()}, [] { return true; }));
+    tree.File("real/b", "4444"); // changed after its look-up: the answer stays
+    tree.File("c", "55555");
+
+    EXPECT_EQ(files.LookUp(paths[0])->size, 1u);
+    EXPECT_EQ(files.LookUp(paths[1])->size, 2u);
+    EXPECT_FALSE(files.LookUp(link)); // real/a's answer passed over
+    EXPECT_EQ(files.LookUp(c)->size, 3u);
+    EXPECT_EQ(files.LookUp(paths[1])->size, 4u); // asked again: afresh
+    EXPECT_EQ(FileLookUps(FileSystemService()).LookUp(c)->size, 5u);
 }
 
 } // namespace
