@@ -85,7 +85,7 @@ void ScanLists::Spill() {
 
 void ScanLists::WriteShared(const std::function<bool()>& yield) {
     for (int order = 0; order < kClassCount; ++order)
-        if (!forgotten_[order]) HandToWriter(order);
+        if (!forgotten_[order] && !HandToWriter(order, yield)) return;
     // A class whose table was emptied may have lists of one line on disk already: each list
     // goes to the disk now, for filtering to count. Making a file locks its folder, so two
     // threads each take whole class folders: the largest to the calling thread, the others to
@@ -224,7 +224,8 @@ std::vector<std::string> ScanLists::HeldNames(int order) const {
     return names;
 }
 
-void ScanLists::HandToWriter(int order) {
+bool ScanLists::HandToWriter(int order, const std::function<bool()>& yield) {
+    std::size_t handed = 0;
     StoreWriter& writer = StoreWriterService();
     const std::string& folderPath = ScanFolderPaths[order];
     const int folder = FolderOrError(order);
@@ -245,7 +246,10 @@ void ScanLists::HandToWriter(int order) {
         writer.Append(folder, folderPath, std::to_string(size), text);
         list.held = list.written = true;
         list.shared = std::move(text);
+        // Tens of thousands of lists take a while to hand over: the window answers meanwhile.
+        if (++handed % kListsPerHandOver == 0 && yield && !yield()) return false;
     }
+    return true;
 }
 
 void ScanLists::Clear() {

@@ -76,8 +76,9 @@ private:
         std::size_t Bytes() const { return pending.size() + (shared ? shared->size() : 0); }
         const std::string& Held() const { return shared ? *shared : pending; }
     };
-    // Hands the class's lists of two lines or more to the store writer, each kept in memory.
-    void HandToWriter(int order);
+    // Hands the class's lists of two lines or more to the store writer, each kept in memory;
+    // false when a yield said the window is closing.
+    bool HandToWriter(int order, const std::function<bool()>& yield);
     using Class = std::unordered_map<std::uint64_t, List>;
 
     void Write(int order, std::uint64_t size, List& list, bool keep = false);
@@ -106,6 +107,7 @@ private:
 
     static constexpr std::size_t kBytesPerList = 96;
     static constexpr std::size_t kListsPerYield = 32;
+    static constexpr std::size_t kListsPerHandOver = 2048;
 
     std::array<Class, kClassCount> classes_;
     // A class whose table was emptied to stay within the bound: its counts are only lower
