@@ -1,8 +1,10 @@
 #include "StoreFixture.h"
+#include "StoreWriter.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 using namespace quilder;
 using quilder::test::V;
@@ -137,6 +139,65 @@ TEST_F(LineFileTest, AFailedAppendLeavesNoTornLineAndNothingOutsideTheStore) {
     EXPECT_EQ(ListLines(list), V{"/kept"});
     EXPECT_EQ(Entries(tree.Root()), (V{"program/"}));
     EXPECT_EQ(Entries(program + "/scanned"), (V{"h/", "l/", "n/", "s/", "t/", "vl/", "vs/"}));
+}
+
+} // namespace
+
+namespace {
+
+using StoreWriterTest = test::StoreFixture;
+
+std::shared_ptr<const std::string> Text(const std::string& text) {
+    return std::make_shared<const std::string>(text);
+}
+
+// Requests are carried out in the order given, a failure names its file, and a fresh file
+// deleted before it was made leaves the store as if both had been done.
+TEST_F(StoreWriterTest, CarriesOutRequestsInOrderAndTellsTheFirstFailure) {
+    StoreWriter& writer = StoreWriterService();
+    const std::string& folder = ScanFolderPaths[0];
+    const int handle = StoreFolderHandle(folder);
+    for (int k = 0; k < 200; ++k) {
+        writer.Append(handle, folder, "order", Text(std::to_string(k) + "\r\n"));
+        writer.Append(handle, folder, "fresh" + std::to_string(k), Text("x\r\n"), true);
+        writer.Delete(handle, "fresh" + std::to_string(k));
+    }
+    writer.Append(StoreFolderHandle(GroupFolderPath(0)), GroupFolderPath(0), "kept", Text("y\r\n"));
+    writer.Drain();
+    V expected;
+    for (int k = 0; k < 200; ++k)
+        expected.push_back(std::to_string(k));
+    EXPECT_EQ(ListLines(JoinPath(folder, "order")), expected);
+    EXPECT_EQ(Entries(folder), V{"order"});
+    const StoreWriter::Counts done = writer.Done();
+    EXPECT_EQ(done.appends + done.dropped, 401u);
+    EXPECT_EQ(done.deletes + done.dropped, 200u);
+    EXPECT_FALSE(writer.TakeFailure());
+
+    const std::string& gone = ScanFolderPaths[1];
+    const int stale = StoreFolderHandle(gone);
+    ASSERT_EQ(rmdir(gone.c_str()), 0); // its handle stays open, on a folder that is gone
+    writer.Append(stale, gone, "lost", Text("z\r\n"));
+    writer.Drain();
+    const std::optional<StoreFailure> failure = writer.TakeFailure();
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->path, JoinPath(gone, "lost"));
+    EXPECT_FALSE(writer.TakeFailure());
+    EXPECT_EQ(Entries(GroupFolderPath(0)), V{"kept"});
+}
+
+// Once Forget returns, nothing more is done through the folders given, whatever was queued.
+TEST_F(StoreWriterTest, ForgetDropsWhatWasNotBegun) {
+    StoreWriter& writer = StoreWriterService();
+    const std::string& folder = GroupFolderPath(3);
+    const int handle = StoreFolderHandle(folder);
+    for (int k = 0; k < 3000; ++k)
+        writer.Append(handle, folder, std::to_string(k), Text("/a\r\n/b\r\n"), true);
+    writer.Forget({handle});
+    const std::size_t made = writer.Done().appends;
+    writer.Drain();
+    EXPECT_EQ(writer.Done().appends, made);
+    EXPECT_EQ(Entries(folder).size(), made);
 }
 
 } // namespace
