@@ -31,7 +31,7 @@ void PutGroup(int order, std::string name, std::string lines,
     if (folder >= 0)
         StoreWriterService().Append(folder, folderPath, name, text, true);
     else
-        HeldGroupsService().Unheld(order); // noted as a failure by the phase: nothing to delete
+        StoreWriterService().Fail(JoinPath(folderPath, name), errno);
     HeldGroupsService().Add(order, {std::move(name), std::move(text), std::move(facts)});
 }
 

@@ -38,6 +38,7 @@ void StoreWriter::Ask(Request request) {
         return;
     }
     bool wake = false;
+    Queue orphaned; // asked while no thread could be had: carried out here, in order
     {
         const std::lock_guard lock(mutex_);
         if (!request.text) {
@@ -58,16 +59,15 @@ void StoreWriter::Ask(Request request) {
         if (!thread_.joinable()) {
             try {
                 thread_ = std::thread([this] { Work(); });
-            } catch (const std::system_error&) { // no thread to be had: done here, in order
-                Queue all;
-                all.swap(queue_);
+            } catch (const std::system_error&) {
+                orphaned.swap(queue_);
                 freshAppends_.clear();
-                for (const Request& each : all)
-                    Carry(each);
-                return;
             }
         }
     }
+    // Carry takes the lock itself.
+    for (const Request& each : orphaned)
+        Carry(each);
     if (wake) changed_.notify_all();
 }
 
@@ -80,10 +80,9 @@ void StoreWriter::Carry(const Request& request) {
         return;
     }
     const int error = fs.AppendAt(request.folder, request.name, *request.text);
+    if (error != 0) Fail(JoinPath(*request.folderPath, request.name), error);
     const std::lock_guard lock(mutex_);
     ++counts_.appends;
-    if (error != 0 && !failure_)
-        failure_ = StoreFailureOf(JoinPath(*request.folderPath, request.name), error);
 }
 
 void StoreWriter::Work() {
@@ -130,6 +129,11 @@ void StoreWriter::Forget(const std::vector<int>& folders) {
 std::optional<StoreFailure> StoreWriter::TakeFailure() {
     const std::lock_guard lock(mutex_);
     return std::exchange(failure_, std::nullopt);
+}
+
+void StoreWriter::Fail(const std::string& path, int error) {
+    const std::lock_guard lock(mutex_);
+    if (!failure_) failure_ = StoreFailureOf(path, error);
 }
 
 StoreWriter::Counts StoreWriter::Done() {

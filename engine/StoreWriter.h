@@ -41,6 +41,8 @@ public:
     void Forget(const std::vector<int>& folders);
     // The first request that failed since the last call.
     std::optional<StoreFailure> TakeFailure();
+    // A write that could not even be asked for (its folder is missing) counts as one that failed.
+    void Fail(const std::string& path, int error);
 
     // What was carried out, and the fresh files never made since their deletion came first.
     struct Counts {

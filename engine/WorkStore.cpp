@@ -7,10 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
-#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <utility>
@@ -249,67 +246,14 @@ StoreFolder::StoreFolder(FileSystem& fs, const std::string& relative) : fs_(fs) 
     }
 }
 
-// One thread working off a queue of names; used only with a service safe on any thread.
-class StoreFolder::Deleter {
-public:
-    Deleter(FileSystem& fs, int folder) : thread_([this, &fs, folder] { Work(fs, folder); }) {}
-    ~Deleter() {
-        {
-            const std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        wake_.notify_one();
-        thread_.join();
-    }
-    void Add(std::string name) {
-        {
-            const std::lock_guard lock(mutex_);
-            names_.push_back(std::move(name));
-        }
-        wake_.notify_one();
-    }
-
-private:
-    void Work(FileSystem& fs, int folder) {
-        std::vector<std::string> batch;
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return done_ || !names_.empty(); });
-            if (names_.empty()) return; // done, and nothing left
-            batch.swap(names_);
-            lock.unlock();
-            for (const std::string& name : batch)
-                fs.DeleteFileAt(folder, name);
-            batch.clear();
-            lock.lock();
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::vector<std::string> names_;
-    bool done_ = false;
-    std::thread thread_; // last: it starts once everything it uses exists
-};
-
 void StoreFolder::DeleteLater(std::string name) {
-    if (!SafeOnAnyThread(fs_) || fd_ < 0) {
-        Delete(name);
-        return;
-    }
-    if (!deleter_) {
-        try {
-            deleter_ = std::make_unique<Deleter>(fs_, fd_);
-        } catch (const std::system_error&) { // no thread to be had
-            Delete(name);
-            return;
-        }
-    }
-    deleter_->Add(std::move(name));
+    if (fd_ < 0) return;
+    StoreWriterService().Delete(fd_, std::move(name));
+    deleting_ = true;
 }
 
 void StoreFolder::AwaitDeletes() {
-    deleter_.reset();
+    if (std::exchange(deleting_, false)) StoreWriterService().Drain();
 }
 
 StoreFolder::~StoreFolder() {

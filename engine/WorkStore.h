@@ -56,17 +56,16 @@ public:
     int Handle() const { return fd_; }
     bool ListFiles(std::vector<std::string>& names) { return fs_.ListFileNamesAt(fd_, names); }
     bool Delete(const std::string& name) { return fs_.DeleteFileAt(fd_, name); }
-    // Deletes on a helper thread while the caller goes on: removing an entry costs about as
-    // much as reading a small file. AwaitDeletes, and the destructor, return once every name
+    // Deletes through the store writer while the caller goes on: removing an entry costs about
+    // as much as reading a small file. AwaitDeletes, and the destructor, return once every name
     // given is gone (or could not be deleted).
     void DeleteLater(std::string name);
     void AwaitDeletes();
 
 private:
-    class Deleter;
     FileSystem& fs_;
     int fd_ = -1;
-    std::unique_ptr<Deleter> deleter_;
+    bool deleting_ = false; // deletions asked and not yet awaited
 };
 
 } // namespace quilder

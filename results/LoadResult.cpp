@@ -188,16 +188,12 @@ public:
 private:
     // The class whose group folder a box's tag names ("/compared/t"), or -1.
     static int ClassOfGroupFolder(const std::string& tag) {
-        std::size_t from = tag.find_first_not_of('/');
-        const std::size_t slash = tag.find('/', from);
-        if (from == std::string::npos || slash == std::string::npos ||
-            tag.compare(from, slash - from, "compared") != 0)
-            return -1;
-        from = slash + 1;
-        const std::size_t end = tag.find_last_not_of('/');
-        if (end == std::string::npos || end < from) return -1;
-        const std::string_view code = std::string_view(tag).substr(from, end + 1 - from);
-        return code.find('/') == std::string_view::npos ? OrderOfCode(code) : -1;
+        const std::size_t from = tag.find_first_not_of('/');
+        if (from == std::string::npos) return -1;
+        const std::string_view folder =
+            std::string_view(tag).substr(from, tag.find_last_not_of('/') + 1 - from);
+        constexpr std::string_view kCompared = "compared/";
+        return folder.starts_with(kCompared) ? OrderOfCode(folder.substr(kCompared.size())) : -1;
     }
 
     // The groups this job made for a class and kept in memory, in key order like group files;
