@@ -12,7 +12,9 @@ if [[ "$mode" != run && "$mode" != test && "$mode" != package ]]; then
     exit 2
 fi
 
-packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev)
+packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev libxxhash-dev)
+# The tests read back what the trash holds with gio, and make ext4 images for mounts.
+[[ $mode == test ]] && packages+=(libglib2.0-bin e2fsprogs)
 # dpkg-shlibdeps finds the package's Depends.
 [[ $mode == package ]] && packages+=(dpkg-dev)
 missing=()

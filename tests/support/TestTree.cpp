@@ -1,5 +1,7 @@
 #include "TestTree.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <ftw.h>
@@ -88,8 +90,30 @@ std::string TestTree::Read(const std::string& path) {
 }
 
 BindMounts::~BindMounts() {
-    for (const std::string& point : points_)
-        umount2(point.c_str(), MNT_DETACH);
+    for (auto point = points_.rbegin(); point != points_.rend(); ++point)
+        umount2(point->c_str(), MNT_DETACH);
+}
+
+bool BindMounts::Mount(const std::string& source, const std::string& onto, const std::string& type,
+                       const std::string& options, unsigned long flags) {
+    if (mount(source.c_str(), onto.c_str(), type.c_str(), flags,
+              options.empty() ? nullptr : options.c_str()) != 0)
+        return false;
+    points_.push_back(onto);
+    return true;
+}
+
+bool BindMounts::Ext4Image(const std::string& image, const std::string& onto, int megabytes) {
+    const std::string make = "truncate -s " + std::to_string(megabytes) + "M '" + image +
+                             "' && mkfs.ext4 -q -F '" + image +
+                             "' >/dev/null 2>&1 && mount -o loop '" + image + "' '" + onto + "'";
+    if (std::system(make.c_str()) != 0) return errno = ENODEV, false;
+    points_.push_back(onto);
+    return true;
+}
+
+bool BindMounts::Remount(const std::string& onto, unsigned long flags) {
+    return mount(nullptr, onto.c_str(), nullptr, MS_REMOUNT | flags, nullptr) == 0;
 }
 
 bool BindMounts::Add(const std::string& from, const std::string& onto) {

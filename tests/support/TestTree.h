@@ -31,8 +31,8 @@ private:
     std::string root_;
 };
 
-// Bind mounts (root only), taken down when this goes, however the test ends: declare it after
-// the tree it mounts into.
+// Mounts (root only), taken down in reverse order when this goes, however the test ends: declare
+// it after the tree it mounts into.
 class BindMounts {
 public:
     BindMounts() = default;
@@ -40,6 +40,13 @@ public:
     BindMounts& operator=(const BindMounts&) = delete;
     ~BindMounts();
     bool Add(const std::string& from, const std::string& onto); // false, errno set, if refused
+    // Any file system: Mount("overlay", dir, "overlay", "lowerdir=...,upperdir=...,workdir=...").
+    bool Mount(const std::string& source, const std::string& onto, const std::string& type,
+               const std::string& options, unsigned long flags = 0);
+    // A new ext4 image file of `megabytes` at `image`, loop-mounted on `onto` (mkfs.ext4 and a
+    // loop device needed). Remount(onto, MS_RDONLY) then makes it read-only.
+    bool Ext4Image(const std::string& image, const std::string& onto, int megabytes);
+    bool Remount(const std::string& onto, unsigned long flags); // MS_RDONLY, for one
 
 private:
     std::vector<std::string> points_;
