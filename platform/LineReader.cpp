@@ -1,5 +1,6 @@
 #include "LineReader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quilder {
@@ -27,10 +28,31 @@ bool LineReader::Fill() {
         return false;
     }
     buffer_.erase(0, pos_);
+    noCrBefore_ -= std::min(noCrBefore_, pos_);
+    noLfBefore_ -= std::min(noLfBefore_, pos_);
     pos_ = 0;
     buffer_.append(chunk_.get(), static_cast<std::size_t>(n));
     offset_ += static_cast<std::uint64_t>(n);
     return true;
+}
+
+// The position in buffer_ of the first line end from pos_ on, or buffer_.size() when none is held.
+std::size_t LineReader::FindLineEnd() {
+    const char* data = buffer_.data();
+    const std::size_t size = buffer_.size();
+    noCrBefore_ = std::max(noCrBefore_, pos_);
+    const auto* cr =
+        static_cast<const char*>(std::memchr(data + noCrBefore_, '\r', size - noCrBefore_));
+    noCrBefore_ = cr ? static_cast<std::size_t>(cr - data) : size;
+    if (!lineFeedEnds_) return noCrBefore_;
+    // Up to the CR only: an LF beyond it is looked at once the CR's line is taken.
+    noLfBefore_ = std::max(noLfBefore_, pos_);
+    if (noLfBefore_ < noCrBefore_) {
+        const auto* lf = static_cast<const char*>(
+            std::memchr(data + noLfBefore_, '\n', noCrBefore_ - noLfBefore_));
+        noLfBefore_ = lf ? static_cast<std::size_t>(lf - data) : noCrBefore_;
+    }
+    return std::min(noCrBefore_, noLfBefore_);
 }
 
 bool LineReader::Next(std::string& line) {
@@ -43,26 +65,21 @@ bool LineReader::Next(std::string& line) {
             if (buffer_[pos_] == '\n') ++pos_;
             skipLineFeed_ = false;
         }
-        const char* start = buffer_.data() + pos_;
-        const auto* cr = static_cast<const char*>(
-            std::memchr(start + searched_, '\r', buffer_.size() - pos_ - searched_));
-        if (cr) {
-            const auto length = static_cast<std::size_t>(cr - start);
+        const std::size_t end = FindLineEnd();
+        if (end < buffer_.size()) {
+            const std::size_t length = end - pos_;
             const bool tooLong = skipping_ || length > maxLine_;
-            if (!tooLong) line.assign(start, length);
-            pos_ += length + 1;
-            searched_ = 0;
+            if (!tooLong) line.assign(buffer_, pos_, length);
+            skipLineFeed_ = buffer_[end] == '\r';
+            pos_ = end + 1;
             skipping_ = false;
-            skipLineFeed_ = true;
             if (!tooLong) return true;
             ++skipped_;
             continue;
         }
-        searched_ = buffer_.size() - pos_;
-        if (searched_ > maxLine_) { // drop what is held of a line that is no path
+        if (buffer_.size() - pos_ > maxLine_) { // drop what is held of a line that is no path
             skipping_ = true;
             pos_ = buffer_.size();
-            searched_ = 0;
         }
         if (!Fill()) {
             if (failed_) return false;
@@ -74,7 +91,6 @@ bool LineReader::Next(std::string& line) {
             if (pos_ >= buffer_.size()) return false;
             line.assign(buffer_, pos_, std::string::npos);
             pos_ = buffer_.size();
-            searched_ = 0;
             return true;
         }
     }

@@ -144,6 +144,9 @@ public:
         errno = 0;
         LineReader reader(fs_, path);
         reader.SetMaxLineLength(kLongestPathLine);
+        // Written with CR LF, but a file edited elsewhere may end its lines with LF alone; no
+        // path in a result file holds an LF.
+        reader.AcceptLineFeedEnds();
         if (!reader.IsOpen()) {
             const int error = errno;
             // A folder opens, but is no file to read lines from.

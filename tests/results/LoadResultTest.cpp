@@ -133,20 +133,35 @@ TEST_F(LoadResultTest, FileModeTakesTheClassFromTheCurrentSizeAndTheKeyFromTheLi
     const std::string a = tree.File("a", "x");
     // A file saved when it was larger, a huge one, then lines that give no row or an odd one: a
     // field too many, an empty line, a path cut short by a NUL (it would name a), garbage bytes,
-    // a line longer than any path, a name holding a line feed, and a line without a tab.
-    Load(WriteLines("r.qdr",
-                    {tree.FileOfSize("now 2000 bytes", 2000) + "\t0000000020480_3",
-                     tree.SparseFile("huge", 104857600) + "\t0000104857600",
-                     a + "\tK1\textra field", "", a + std::string(1, '\0') + "junk\tK2",
-                     "\x01\xff\xfe\t\x80garbage\x7f", "/" + std::string(1 << 20, 'q') + "\tK3",
-                     tree.File("two\nlines", "y") + "\tK4", a}));
+    // a line longer than any path, and a line without a tab.
+    Load(WriteLines("r.qdr", {tree.FileOfSize("now 2000 bytes", 2000) + "\t0000000020480_3",
+                              tree.SparseFile("huge", 104857600) + "\t0000104857600",
+                              a + "\tK1\textra field", "", a + std::string(1, '\0') + "junk\tK2",
+                              "\x01\xff\xfe\t\x80garbage\x7f",
+                              "/" + std::string(1 << 20, 'q') + "\tK3", a}));
 
-    EXPECT_EQ(Keys(0), (Texts{"", "0000000020480_3", "0000104857600", "K1", "K4"}));
-    EXPECT_EQ(Names(0), (Texts{"a", "now 2000 bytes", "huge", "a", "two\nlines"}));
+    EXPECT_EQ(Keys(0), (Texts{"", "0000000020480_3", "0000104857600", "K1"}));
+    EXPECT_EQ(Names(0), (Texts{"a", "now 2000 bytes", "huge", "a"}));
     EXPECT_EQ(Column(results.List(6), kSizeColumn), (Texts{"1.95 KB"}));
     EXPECT_EQ(Column(results.List(1), kSizeColumn), (Texts{"100.00 MB"}));
-    EXPECT_EQ(results.List(7).RowCount(), 3);
+    EXPECT_EQ(results.List(7).RowCount(), 2);
     EXPECT_EQ(host.statusTexts, (QStringList{"Loading result", "Loading result..."}));
+}
+
+// A file edited by another program may end its lines with LF alone, or mix the ends: each line
+// is still one row with its own key, and no key keeps a line end.
+TEST_F(LoadResultTest, LineFeedAndMixedLineEndsGiveEveryLineItsOwnRow) {
+    const std::string a = tree.File("a", "x"), b = tree.File("b", "x"), c = tree.File("c", "x");
+    Load(tree.File("lf.qdr", a + "\tK2\n" + b + "\tK1\n" + c + "\tK2\n"));
+    EXPECT_EQ(Names(0), (Texts{"b", "a", "c"}));
+    EXPECT_EQ(Keys(0), (Texts{"K1", "K2", "K2"}));
+
+    results.ClearAll();
+    const std::string d = tree.File("d", "x");
+    Load(tree.File("mixed.qdr",
+                   a + "\tK4\r\n" + b + "\tK3\n\n" + c + "\tK2\r" + d + "\tK1\n\r" + a));
+    EXPECT_EQ(Names(0), (Texts{"a", "d", "c", "b", "a"}));
+    EXPECT_EQ(Keys(0), (Texts{"", "K1", "K2", "K3", "K4"}));
 }
 
 // A long file's files are looked up ahead, folder by folder: each row must still be the file
