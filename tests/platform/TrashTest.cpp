@@ -174,14 +174,16 @@ TEST_F(TrashTest, ADriveUsesItsStickyTrashOrItsOwnPrivateOneWithARelativePath) {
     const std::string top = Drive();
     if (top.empty()) GTEST_SKIP() << "needs root to mount a tmpfs";
     SetHome(tree.Folder("home"), tree.Path("home/data"));
+    const std::string shared = top + "/.Trash";
+    ASSERT_EQ(mkdir(shared.c_str(), 0777) | chmod(shared.c_str(), 0777), 0); // not sticky: unsafe
     ASSERT_EQ(Trash(tree.File("drive/sub/one", "1")).kind, Kind::Done);
     EXPECT_EQ(Mode(top + "/.Trash-0"), 0700u);
+    EXPECT_TRUE(Names(shared).isEmpty());
     EXPECT_EQ(TestTree::Read(top + "/.Trash-0/files/one"), "1");
     EXPECT_NE(TestTree::Read(top + "/.Trash-0/info/one.trashinfo").find("\nPath=sub/one\n"),
               std::string::npos);
 
-    ASSERT_EQ(mkdir((top + "/.Trash").c_str(), 01777), 0);
-    ASSERT_EQ(chmod((top + "/.Trash").c_str(), 01777), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
     ASSERT_EQ(Trash(tree.File("drive/two", "2")).kind, Kind::Done);
     EXPECT_EQ(Mode(top + "/.Trash/0"), 0700u);
     EXPECT_EQ(TestTree::Read(top + "/.Trash/0/files/two"), "2");
@@ -196,6 +198,7 @@ TEST_F(TrashTest, APlantedTrashOfAnotherUserALinkOrOpenToAllIsRefused) {
     SetHome(tree.Folder("home"), tree.Path("home/data"));
     const std::string file = tree.File("drive/f", "mine");
     const std::string elsewhere = tree.Folder("drive/elsewhere");
+    ASSERT_EQ(chmod(elsewhere.c_str(), 0700), 0); // would pass the checks but for the link
     const std::string planted = top + "/.Trash-0";
     struct Case {
         std::function<void()> plant;
