@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@ namespace quilder {
 
 class FileSystem;
 class FolderHandles;
+struct EntryState;
 struct RecordedEntry;
 
 enum class ContentVerdict {
@@ -35,6 +37,25 @@ private:
     std::function<bool()> yield_;
     std::vector<char> first_;
     std::vector<char> second_;
+};
+
+// A file reached through a handle of the folder its entry records, opened only if it is still
+// in its recorded state, and closed whatever way the scope is left.
+class UnchangedFile {
+public:
+    UnchangedFile(FileSystem& fs, FolderHandles& folders, const RecordedEntry& entry);
+    ~UnchangedFile();
+    UnchangedFile(const UnchangedFile&) = delete;
+    UnchangedFile& operator=(const UnchangedFile&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    bool ReadWhole(char* buffer, std::size_t length, std::uint64_t offset);
+    // Bytes read from a file that changed meanwhile prove nothing.
+    bool Unchanged(const EntryState& recorded) const;
+
+private:
+    FileSystem& fs_;
+    int fd_ = -1;
 };
 
 } // namespace quilder

@@ -1,7 +1,7 @@
 #include "VerifyGroups.h"
 
 #include "ActionHost.h"
-#include "ContentCheck.h"
+#include "ContentSplit.h"
 #include "EntryState.h"
 #include "FileSystem.h"
 #include "PathText.h"
@@ -14,6 +14,8 @@
 #include <QHash>
 #include <QLocale>
 #include <QPointer>
+#include <QSet>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -44,23 +46,34 @@ QString SizePart(const QString& key) {
     return underscore < 0 ? key : key.left(underscore);
 }
 
-// The highest group number each size has in any list, so that new numbers are unique.
-QHash<QString, qint64> HighestNumbers(const ResultSet& results) {
-    QHash<QString, qint64> highest;
-    for (int k = 0; k < kResultListCount; ++k) {
-        const ResultModel& list = results.List(k);
-        for (int i = 0; i < list.RowCount(); ++i) {
-            const QString& key = list.Row(i).SortKey();
-            if (i > 0 && key == list.Row(i - 1).SortKey()) continue;
-            const qsizetype underscore = key.indexOf(QLatin1Char('_'));
-            bool number = false;
-            const qint64 n = underscore < 0 ? 0 : key.mid(underscore + 1).toLongLong(&number);
-            qint64& high = highest[SizePart(key)];
-            if (number && n > high) high = n;
+// Keys for new groups: the size, "_" and the smallest positive number whose key
+// no list holds yet. Counting up from 1 stays below the number of keys in use,
+// whatever numbers the lists hold, so it cannot overflow, and a key of any
+// other form is never met again.
+class NewKeys {
+public:
+    explicit NewKeys(const ResultSet& results) {
+        for (int k = 0; k < kResultListCount; ++k) {
+            const ResultModel& list = results.List(k);
+            for (int i = 0; i < list.RowCount(); ++i)
+                used_.insert(list.Row(i).SortKey());
         }
     }
-    return highest;
-}
+    QString For(const QString& groupKey) {
+        const QString size = SizePart(groupKey) + QLatin1Char('_');
+        qint64& number = last_[size];
+        QString key;
+        do
+            key = size + QString::number(++number);
+        while (used_.contains(key));
+        used_.insert(key);
+        return key;
+    }
+
+private:
+    QSet<QString> used_;
+    QHash<QString, qint64> last_;
+};
 
 struct Tally {
     int total = 0;
@@ -70,44 +83,31 @@ struct Tally {
     int filesLeft = 0;
 };
 
-// Compares the groups one by one, yielding before every comparison.
+// Compares the groups one by one, yielding before every file and between large
+// reads.
 class Verifier {
 public:
     Verifier(ActionHost& host, QPointer<ResultSet> results)
         : host_(host), results_(std::move(results)), folders_(FileSystemService()),
-          check_(FileSystemService(), [this] { return Yield(); }) {}
+          splitter_(FileSystemService(), folders_, [this](std::size_t row) { return Yield(row); }) {
+    }
 
-    // For each group verified, the subgroup of each member (in the group's order); a member
-    // alone in its subgroup leaves. Ends early on Stop or when the window closes.
+    // For each group verified, the set of identical files of each row (in the
+    // group's order), -1 for a row whose file is identical to no other. Ends
+    // early on Stop or when the window closes.
     std::vector<std::vector<int>> Run(const std::vector<Group>& groups) {
         std::vector<std::vector<int>> done;
         total_ = QLocale().toString(static_cast<qint64>(groups.size()));
         for (const Group& group : groups) {
-            std::vector<int> subgroup(group.paths.size());
-            std::vector<std::optional<RecordedEntry>> entries(group.paths.size());
-            std::vector<std::size_t> firsts; // the first member of each subgroup so far
-            for (std::size_t m = 0; m < group.paths.size(); ++m) {
-                current_ = &group.paths[m];
-                if (!Yield(done.size() + 1)) return done;
-                const auto [folder, name] = SplitEntryPath(TextToPath(group.paths[m]));
-                EntryLook look = LookUpEntry(folders_, folder, name);
-                // A file that is gone or cannot be read is identical to none.
-                if (look.kind == EntryLook::Kind::File) entries[m] = std::move(look.entry);
-                std::size_t s = 0;
-                for (; entries[m] && s < firsts.size(); ++s) {
-                    std::optional<RecordedEntry>& first = entries[firsts[s]];
-                    if (!first) continue;
-                    const ContentVerdict verdict = check_.Compare(folders_, *entries[m], *first);
-                    if (verdict == ContentVerdict::Abandoned) return done;
-                    if (verdict == ContentVerdict::Same) break;
-                }
-                if (s == firsts.size() || !entries[m]) {
-                    s = firsts.size();
-                    firsts.push_back(m);
-                }
-                subgroup[m] = static_cast<int>(s);
-            }
-            done.push_back(std::move(subgroup));
+            group_ = &group;
+            number_ = QLocale().toString(static_cast<qint64>(done.size() + 1));
+            std::vector<std::string> paths;
+            paths.reserve(group.paths.size());
+            for (const QString& path : group.paths)
+                paths.push_back(TextToPath(path));
+            std::optional<std::vector<int>> sets = splitter_.Split(paths);
+            if (!sets) return done;
+            done.push_back(std::move(*sets));
         }
         return done;
     }
@@ -115,9 +115,8 @@ public:
     bool Closed() const { return closed_; }
 
 private:
-    bool Yield(std::size_t groupNumber = 0) {
-        if (groupNumber > 0) number_ = QLocale().toString(static_cast<qint64>(groupNumber));
-        host_.SetStatusText(QStringLiteral("Verifying '") + *current_ +
+    bool Yield(std::size_t row) {
+        host_.SetStatusText(QStringLiteral("Verifying '") + group_->paths[row] +
                             QStringLiteral("' (group %1 of %2)").arg(number_, total_));
         closed_ = !host_.Yield() || !results_;
         return !closed_ && !host_.StopRequested();
@@ -126,56 +125,50 @@ private:
     ActionHost& host_;
     QPointer<ResultSet> results_;
     FolderHandles folders_;
-    ContentCheck check_;
-    const QString* current_ = nullptr;
+    ContentSplitter splitter_;
+    const Group* group_ = nullptr;
     QString number_;
     QString total_;
     bool closed_ = false;
 };
 
-// The new key of each file of the verified groups, by old key and path; a null key: the file
-// leaves the lists. The subgroup that holds a group's first file keeps its key.
-using NewKeys = QHash<QString, QHash<QString, QString>>;
+// The new key of each row of the verified groups, by old key and path; a null
+// key: the row leaves the lists. The set that holds a group's first file keeps
+// the group's key.
+using KeysByPath = QHash<QString, QHash<QString, QString>>;
 
-NewKeys Regroup(const std::vector<Group>& groups, const std::vector<std::vector<int>>& subgroups,
-                QHash<QString, qint64> highest, Tally& tally) {
-    NewKeys keys;
-    for (std::size_t g = 0; g < subgroups.size(); ++g) {
+KeysByPath Regroup(const std::vector<Group>& groups, const std::vector<std::vector<int>>& sets,
+                   NewKeys newKeys, Tally& tally) {
+    KeysByPath keys;
+    for (std::size_t g = 0; g < sets.size(); ++g) {
         const Group& group = groups[g];
-        const std::vector<int>& of = subgroups[g];
-        std::vector<int> members;
-        for (const int s : of) {
-            if (static_cast<std::size_t>(s) >= members.size())
-                members.resize(static_cast<std::size_t>(s) + 1);
-            ++members[static_cast<std::size_t>(s)];
-        }
-        if (members.size() == 1 && members[0] >= 2) {
+        const std::vector<int>& of = sets[g];
+        if (std::all_of(of.begin(), of.end(), [](int set) { return set == 0; })) {
             ++tally.confirmed;
             continue;
         }
         ++tally.split;
-        std::vector<QString> subgroupKeys(members.size());
-        bool first = true;
-        for (std::size_t s = 0; s < members.size(); ++s) {
-            if (members[s] < 2) continue;
-            subgroupKeys[s] = first ? group.key
-                                    : SizePart(group.key) + QLatin1Char('_') +
-                                          QString::number(++highest[SizePart(group.key)]);
-            first = false;
-        }
+        std::vector<QString> setKeys;
         QHash<QString, QString>& byPath = keys[group.key];
-        for (std::size_t m = 0; m < group.paths.size(); ++m) {
-            const QString& key = subgroupKeys[static_cast<std::size_t>(of[m])];
+        for (std::size_t r = 0; r < group.paths.size(); ++r) {
+            QString key;
+            if (of[r] >= 0) {
+                const auto set = static_cast<std::size_t>(of[r]);
+                if (set == setKeys.size())
+                    setKeys.push_back(set == 0 ? group.key : newKeys.For(group.key));
+                key = setKeys[set];
+            }
             tally.filesLeft += key.isNull();
-            byPath.insert(group.paths[m], key);
+            byPath.insert(group.paths[r], key);
         }
     }
     return keys;
 }
 
-// Gives the rows of the regrouped files their new keys, takes out those that leave, and puts
-// the list back in key order. Rows of other groups, and rows the snapshot did not hold, stay.
-bool Rekey(ResultModel& list, const NewKeys& keys) {
+// Gives the rows of the regrouped files their new keys, takes out those that
+// leave, and puts the list back in key order. Rows of other groups, and rows
+// the snapshot did not hold, stay.
+bool Rekey(ResultModel& list, const KeysByPath& keys) {
     std::vector<ResultRow> rows;
     rows.reserve(static_cast<std::size_t>(list.RowCount()));
     bool changed = false;
@@ -204,10 +197,10 @@ QString Notice(const Tally& tally) {
     if (tally.verified < tally.total)
         text = QStringLiteral("Stopped after %1 of %2 groups; the others are as they were.\n")
                    .arg(locale.toString(tally.verified), locale.toString(tally.total));
-    return text +
-           QStringLiteral("Groups confirmed: %1; groups split: %2; files that left the lists: %3.")
-               .arg(locale.toString(tally.confirmed), locale.toString(tally.split),
-                    locale.toString(tally.filesLeft));
+    return text + QStringLiteral("Groups confirmed: %1; groups split: %2; files "
+                                 "that left the lists: %3.")
+                      .arg(locale.toString(tally.confirmed), locale.toString(tally.split),
+                           locale.toString(tally.filesLeft));
 }
 
 } // namespace
@@ -219,7 +212,8 @@ void VerifyGroupsCommand(ActionHost& host) {
     const std::vector<Group> groups = GroupsOf(results->AllList());
     if (groups.empty()) return host.Prompts().Notice(kNoGroupForVerifying);
 
-    // A stop given before is kept for the next find job; one given meanwhile is used up.
+    // A stop given before is kept for the next find job; one given meanwhile is
+    // used up.
     const bool stopPending = host.StopRequested();
     host.SetStopRequested(false);
     const QString status = host.StatusText();
@@ -236,7 +230,7 @@ void VerifyGroupsCommand(ActionHost& host) {
     Tally tally;
     tally.total = static_cast<int>(groups.size());
     tally.verified = static_cast<int>(subgroups.size());
-    const NewKeys keys = Regroup(groups, subgroups, HighestNumbers(*results), tally);
+    const KeysByPath keys = Regroup(groups, subgroups, NewKeys(*results), tally);
     bool changed = false;
     for (int k = 0; k < kResultListCount; ++k)
         changed = Rekey(results->List(k), keys) || changed;

@@ -1,7 +1,10 @@
 // Times Verify Groups on a saved result: opens the result file as the window does, verifies
 // every group, prints the time, the notice and the counts, and writes the verified listing to
-// OUT (when given) so that it can be opened again.
+// OUT (when given) so that it can be opened again. The second form makes a case first: COUNT
+// files of BYTES bytes in FOLDER, all in one group of RESULT, that differ in their first bytes
+// (head), only in their last byte (tail), or not at all (same).
 //   verify-bench RESULT [OUT]
+//   verify-bench --make FOLDER COUNT BYTES head|tail|same RESULT
 #include "ActionHost.h"
 #include "BenchHost.h"
 #include "DesktopKit.h"
@@ -13,9 +16,12 @@
 #include "VerifyGroups.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -48,12 +54,54 @@ private:
     PrintingPrompt prompt_;
 };
 
+// Writes the files of the case and the result file that holds them as one group.
+bool MakeCase(const char* folder, long long count, long long bytes, const char* kind,
+              const char* result) {
+    const std::string how(kind);
+    if (count < 1 || bytes < 1 || (how != "head" && how != "tail" && how != "same")) return false;
+    QDir().mkpath(QString::fromLocal8Bit(folder));
+    // The result file names files by absolute paths.
+    const std::string root = QDir(QString::fromLocal8Bit(folder)).absolutePath().toStdString();
+    std::string content(static_cast<std::size_t>(bytes), '\0');
+    unsigned seed = 12345;
+    for (char& c : content)
+        c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 16);
+    const std::string key =
+        QStringLiteral("%1_1").arg(bytes, 13, 10, QLatin1Char('0')).toStdString();
+    std::string lines;
+    for (long long i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/f%05lld", i);
+        const std::string path = root + name;
+        const std::size_t at =
+            how == "tail" ? content.size() - std::min<std::size_t>(8, content.size()) : 0;
+        if (how != "same")
+            std::memcpy(content.data() + at, &i, std::min<std::size_t>(8, content.size()));
+        QFile file(QString::fromStdString(path));
+        if (!file.open(QIODevice::WriteOnly) || file.write(content.data(), bytes) != bytes)
+            return false;
+        lines += path + "\t" + key + "\r\n";
+    }
+    QFile out(QString::fromLocal8Bit(result));
+    return out.open(QIODevice::WriteOnly) &&
+           out.write(lines.data(), static_cast<qint64>(lines.size())) ==
+               static_cast<qint64>(lines.size());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc == 7 && std::strcmp(argv[1], "--make") == 0) {
+        if (!MakeCase(argv[2], std::atoll(argv[3]), std::atoll(argv[4]), argv[5], argv[6]))
+            return std::fprintf(stderr, "verify-bench: cannot make the case\n"), 1;
+        argv[1] = argv[6];
+        argc = 2;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: verify-bench RESULT [OUT]\n");
+        std::fprintf(stderr,
+                     "usage: verify-bench RESULT [OUT]\n"
+                     "       verify-bench --make FOLDER COUNT BYTES head|tail|same RESULT\n");
         return 2;
     }
     ResultSet results;
