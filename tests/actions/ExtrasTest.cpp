@@ -8,7 +8,6 @@
 #include "ScriptedPrompt.h"
 #include "TestTree.h"
 #include "TickHelpers.h"
-#include "VerifyGroups.h"
 
 #include <unistd.h>
 
@@ -19,7 +18,7 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-// The tick helpers, Verify Groups and Move Files to Trash, on rows of files in a test tree.
+// The tick helpers and Move Files to Trash, on rows of files in a test tree.
 class ExtrasTest : public ::testing::Test, public ActionHost {
 protected:
     void TearDown() override { ReleaseFileSystemService(); }
@@ -92,45 +91,6 @@ TEST_F(ExtrasTest, TickHelpersKeepOneRowPerGroupAndTickAFolderWithoutItsSubFolde
     EXPECT_EQ(Rows(0), (R{"*a1:A", "a2:A", "*a3:A", "*b1:B", "b2:B", "b3:B", "*c1:C", "*c2:C"}));
     EXPECT_EQ(prompt.notices, (QStringList{kNoRowForFolder, WholeGroupsTickedNotice(1)}));
     EXPECT_EQ(status, "5 files ticked, 4.9 KB");
-}
-
-TEST_F(ExtrasTest, VerifyGroupsSplitsByContentKeepsHardLinksTogetherAndStopsBetweenGroups) {
-    const std::string bytes = TestTree::Bytes(20000, 3);
-    std::string odd = bytes;
-    odd[12345] ^= 1; // a byte no sample reads
-    const Paths a{tree.File("x1", "abcd"), tree.File("y1", "abce"), tree.File("x2", "abcd"),
-                  tree.File("y2", "abce")};
-    const Paths h{tree.File("h1", "hhhh"), tree.Path("h2")};
-    ASSERT_EQ(link(h[0].c_str(), h[1].c_str()), 0);
-    const Paths s{tree.File("s1", bytes), tree.File("s2", odd), tree.File("s3", bytes)};
-    AddGroup(7, "0000000000004_1", a);
-    AddGroup(7, "0000000000004_7", h);
-    AddGroup(5, "0000000020000_3", s);
-    results.SetCurrentResultFile("saved.qdr");
-    onYield = [&] { stop = stop || status.endsWith("(group 3 of 3)"); };
-    VerifyGroupsCommand(*this);
-    using R = std::vector<std::string>;
-    const R small{"s1:0000000020000_3", "s2:0000000020000_3", "s3:0000000020000_3"};
-    R all{"x1:0000000000004_1", "x2:0000000000004_1", "h1:0000000000004_7",
-          "h2:0000000000004_7", "y1:0000000000004_8", "y2:0000000000004_8"};
-    EXPECT_EQ(Rows(7), all);
-    all.insert(all.end(), small.begin(), small.end());
-    EXPECT_EQ(Rows(0), all);
-    EXPECT_EQ(Rows(5), small);
-    EXPECT_EQ(prompt.notices.last(),
-              "Stopped after 2 of 3 groups; the others are as they were.\n"
-              "Groups confirmed: 1; groups split: 1; files that left the lists: 0.");
-    EXPECT_TRUE(results.ResultChanged() && !results.JobRunning() && !stop);
-    EXPECT_EQ(results.StatusCountsText(), "9 files in 4 groups.");
-
-    onYield = [&] { VerifyGroupsCommand(*this); }; // refused while it runs
-    VerifyGroupsCommand(*this);
-    EXPECT_EQ(prompt.notices.last(),
-              "Groups confirmed: 3; groups split: 1; files that left the lists: 1.");
-    EXPECT_EQ(prompt.notices[prompt.notices.size() - 2], kVerifyingNotice);
-    all.erase(all.end() - 2);
-    EXPECT_EQ(Rows(0), all);
-    EXPECT_EQ(Rows(5), (R{small[0], small[2]}));
 }
 
 TEST_F(ExtrasTest, TrashTakesCheckedCopiesToTheTrashAndNeverDeletesOneThatCannotGo) {
