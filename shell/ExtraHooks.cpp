@@ -1,5 +1,5 @@
-// Where the commands beyond the described menu meet the window: the tick helpers, Verify Groups
-// and Move Files to Trash.
+// Where the commands added after the standard Action items meet the window: Move Files to Trash,
+// Verify Groups and the tick helpers.
 #include "CommandRouter.h"
 #include "DeleteCheckedFiles.h"
 #include "ResultFrame.h"
@@ -19,16 +19,16 @@ void frmPubMain::ConnectExtraCommands() {
     const auto handle = [this](const char* item, std::function<void()> handler) {
         router_->Handle(QLatin1String(item), std::move(handler));
     };
-    handle("men0114", [this] { DeleteCommand(*actionHost_, Disposal::Trash); });
-    handle("men0107", [this] {
+    handle("men0107", [this] { DeleteCommand(*actionHost_, Disposal::Trash); });
+    handle("men0108", [this] {
         yieldPacer_.Reset(); // the status shows at once, as for a find job
         VerifyGroupsCommand(*actionHost_);
     });
-    handle("men0109", [this] { TickAllButOne(*actionHost_, KeepRule::Oldest); });
-    handle("men0110", [this] { TickAllButOne(*actionHost_, KeepRule::Newest); });
-    handle("men0111", [this] { TickAllButOne(*actionHost_, KeepRule::First); });
-    handle("men0112", [this] { TickAllInFolder(*actionHost_, ChosenRow()); });
-    handle("men0113", [this] { UntickAll(*actionHost_); });
+    handle("men0110", [this] { TickAllButOne(*actionHost_, KeepRule::Oldest); });
+    handle("men0111", [this] { TickAllButOne(*actionHost_, KeepRule::Newest); });
+    handle("men0112", [this] { TickAllButOne(*actionHost_, KeepRule::First); });
+    handle("men0113", [this] { TickAllInFolder(*actionHost_, ChosenRow()); });
+    handle("men0114", [this] { UntickAll(*actionHost_); });
 }
 
 } // namespace quilder

@@ -20,7 +20,8 @@ struct MenuHelpEntry {
     std::string_view help;
 };
 
-// Compared in this order, exactly.
+// Compared in this order, exactly: the standard File, Action and Help items, then the commands
+// added after them, in the order of the Action menu.
 inline constexpr std::array<MenuHelpEntry, 23> kMenuHelpTable{{
     {"&New Job", "Creates a new finding job <Ctrl + N>."},
     {"&Open Result File...", "Opens a result file <Ctrl + O>."},

@@ -5,7 +5,8 @@
 
 namespace quilder {
 
-// The menu bar: three menus, then their items in order. A caption "-" is a separator.
+// The menu bar: three menus, then their items in order. A caption "-" is a separator. An item's
+// name is men + two digits of its menu + two digits of its position in that menu.
 struct MenuInfo {
     std::string_view name;
     std::string_view caption;
@@ -35,18 +36,19 @@ inline constexpr std::array<MenuItemInfo, 31> kMenuItems{{
     {"men0101", "&Stop Current Job", "F6"},
     {"men0102", "-", ""},
     {"men0103", "&Delete Files", "Del"},
-    {"men0114", "Move Files to &Trash", "Ctrl+Del"},
     {"men0104", "&Open/Run Files", "F5"},
     {"men0105", "O&pen Folders", "F7"},
-    // Beyond the described menu: checking the groups, and ticking many rows at once.
+    // The commands added after the standard ones: removal to the trash and checking the groups,
+    // then ticking many rows at once.
     {"men0106", "-", ""},
-    {"men0107", "&Verify Groups", ""},
-    {"men0108", "-", ""},
-    {"men0109", "Tick All But the O&ldest in Each Group", ""},
-    {"men0110", "Tick All But the &Newest in Each Group", ""},
-    {"men0111", "Tick All But the F&irst in Each Group", ""},
-    {"men0112", "Tick &All in This Folder", ""},
-    {"men0113", "&Untick All", ""},
+    {"men0107", "Move Files to &Trash", "Ctrl+Del"},
+    {"men0108", "&Verify Groups", ""},
+    {"men0109", "-", ""},
+    {"men0110", "Tick All But the O&ldest in Each Group", ""},
+    {"men0111", "Tick All But the &Newest in Each Group", ""},
+    {"men0112", "Tick All But the F&irst in Each Group", ""},
+    {"men0113", "Tick &All in This Folder", ""},
+    {"men0114", "&Untick All", ""},
     {"men0200", "&Help Topics", "F1"},
     {"men0201", "-", ""},
     {"men0202", "QDR &Technology Forum", ""},

@@ -2,6 +2,7 @@
 #include "FileSystem.h"
 #include "FolderTree.h"
 #include "HelpWindow.h"
+#include "MenuHelp.h"
 #include "ScriptedPrompt.h"
 #include "TestTree.h"
 #include "frmPubAbout.h"
@@ -53,6 +54,49 @@ TEST_F(WindowCommandsTest, EveryMenuItemKeyAndToolbarCaptionReachesItsHandler) {
     }
     window.Router().ToolbarClicked("new");
     EXPECT_TRUE(ran.isEmpty());
+}
+
+// Each menu as the window builds it starts with the standard items (name, caption with its
+// mnemonic, key; "-" a separator), in order; the commands added after them are named by their
+// position, take no key of another item, and each has a help text.
+TEST_F(WindowCommandsTest, EachMenuStartsWithTheStandardItemsAndOnlyAdditionsFollow) {
+    const std::vector<std::vector<QString>> standard = {
+        {"men0000 &New Job Ctrl+N", "men0001 &Open Result File... Ctrl+O", "men0002 -",
+         "men0003 &Save Result Ctrl+S", "men0004 Save Result &As...", "men0005 -", "men0006 E&xit"},
+        {"men0100 &Find Duplicate Files F3", "men0101 &Stop Current Job F6", "men0102 -",
+         "men0103 &Delete Files Del", "men0104 &Open/Run Files F5", "men0105 O&pen Folders F7"},
+        {"men0200 &Help Topics F1", "men0201 -", "men0202 QDR &Technology Forum",
+         "men0203 QDR &Web Page", "men0204 &Contact QDR Support", "men0205 -",
+         "men0206 Check The &Latest Version", "men0207 -", "men0211 &About Quilder..."}};
+    const QStringList menuNames{"men00", "men01", "men02"};
+    QStringList titles, keys;
+    for (QAction* menu : window.menuBar()->actions())
+        titles << menu->objectName() + " " + menu->text();
+    EXPECT_EQ(titles, (QStringList{"men00 &File", "men01 &Action", "men02 &Help"}));
+    for (int m = 0; m < 3; ++m) {
+        const QList<QAction*> items = window.menuBar()->findChild<QMenu*>(menuNames[m])->actions();
+        std::vector<QString> built;
+        for (QAction* item : items) {
+            const QString key = item->shortcut().toString();
+            built.push_back(
+                QStringList{item->objectName(), item->isSeparator() ? "-" : item->text(), key}
+                    .join(' ')
+                    .trimmed());
+            if (!key.isEmpty()) {
+                EXPECT_FALSE(keys.contains(key)) << key.toStdString();
+                keys << key;
+            }
+            EXPECT_TRUE(item->isSeparator() || MenuHelpText(item->text()))
+                << item->text().toStdString();
+        }
+        const std::size_t count = standard[m].size();
+        ASSERT_GE(built.size(), count);
+        EXPECT_EQ(std::vector<QString>(built.begin(), built.begin() + count), standard[m]);
+        for (std::size_t i = count; i < built.size(); ++i)
+            EXPECT_TRUE(
+                built[i].startsWith(menuNames[m] + QString("%1 ").arg(i, 2, 10, QChar('0'))))
+                << built[i].toStdString();
+    }
 }
 
 TEST_F(WindowCommandsTest, MenuHelpThenShutDownClosesHelpAndAbout) {
