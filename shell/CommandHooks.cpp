@@ -1,6 +1,6 @@
 // Where the commands meet the window: the routing of menu items, keys and toolbar buttons, the
 // Action menu over the result lists, the title reset, the menu help in the title and the help
-// viewer. The window calls these at the described points of start-up and shut-down.
+// viewer. The window calls these at fixed points of its start-up and shut-down.
 #include "ActionMenuPopup.h"
 #include "ClassSelector.h"
 #include "CommandRouter.h"

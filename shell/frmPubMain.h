@@ -131,8 +131,8 @@ private:
     // Find, Stop, Delete Files, Open/Run Files, Open Folders and the status animation
     // (JobHooks.cpp).
     void ConnectJobCommands();
-    // The commands beyond the described menu: tick helpers, Verify Groups, Move Files to Trash
-    // (ExtraHooks.cpp).
+    // The commands added after the standard Action items: Move Files to Trash, Verify Groups, the
+    // tick helpers (ExtraHooks.cpp).
     void ConnectExtraCommands();
     // The row the Action menu's commands mean: the current row of the visible list, which a
     // right click moves to the row under the pointer. -1 for none.
