@@ -133,13 +133,20 @@ TEST_F(TrashTest, GioListsWhatWasTrashed) {
     EXPECT_NE(listed.find(file), std::string::npos) << listed;
 }
 
-TEST_F(TrashTest, AnEntryInFilesEvenADanglingLinkMovesTheFileToTheNextName) {
+TEST_F(TrashTest, AnEntryInFilesEvenADanglingLinkMovesTheFileToTheNextNameAndALongNameIsCut) {
     SetHome(tree.Folder("home"), tree.Path("home/data"));
     const std::string file = tree.File("g/f", "new");
     tree.Link("home/data/Trash/files/f", "/nonexistent/target");
     ASSERT_EQ(Trash(file).kind, Kind::Done);
     EXPECT_EQ(TestTree::Read(tree.Path("home/data/Trash/files/f.2")), "new");
     EXPECT_EQ(Names(tree.Path("home/data/Trash/info")), QStringList{"f.2.trashinfo"});
+
+    // A name too long to take ".trashinfo" is cut in the trash; Path= keeps it whole.
+    const std::string name(250, 'n'), cut(245, 'n');
+    ASSERT_EQ(Trash(tree.File("g/" + name, "long")).kind, Kind::Done);
+    EXPECT_EQ(TestTree::Read(tree.Path("home/data/Trash/files/" + cut)), "long");
+    EXPECT_EQ(RestorePath(TestTree::Read(tree.Path("home/data/Trash/info/" + cut + ".trashinfo"))),
+              tree.Path("g/" + name));
 }
 
 TEST_F(TrashTest, AFileSwappedSinceItWasComparedComesBackWithNoInfoLeft) {
