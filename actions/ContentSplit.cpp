@@ -112,21 +112,35 @@ std::vector<std::vector<std::size_t>> Runs(std::vector<std::size_t> files, Key k
 bool ContentSplitter::SplitBySize(Indices files) {
     for (const Indices& run :
          Runs(std::move(files), [&](std::size_t f) { return files_[f].entry.state.size; })) {
-        const std::uint64_t size = files_[run.front()].entry.state.size;
-        for (const std::size_t f : run)
-            if (!Hash(files_[f], std::min(size, kHead), files_[f].head)) return false;
-        if (!SplitByHeads(run)) return false;
+        // Most groups are copies of one file: comparing each with the first reads no more than
+        // hashing would, and stops early on most files that differ. Only files that differ from
+        // the first are hashed apart, so that they are not compared with each other in turn.
+        Indices same{run.front()};
+        Indices rest;
+        for (std::size_t i = 1; i < run.size(); ++i) {
+            File& file = files_[run[i]];
+            const Match match = Compare(file, same);
+            if (match == Match::Stopped) return false;
+            if (match == Match::Same)
+                same.push_back(run[i]);
+            else if (!file.out)
+                rest.push_back(run[i]);
+        }
+        Close(same);
+        if (rest.size() >= 2 && !SplitByHashes(rest)) return false;
     }
     return true;
 }
 
-bool ContentSplitter::SplitByHeads(const Indices& files) {
+bool ContentSplitter::SplitByHashes(const Indices& files) {
+    const std::uint64_t size = files_[files.front()].entry.state.size;
     Indices read;
-    for (const std::size_t f : files)
+    for (const std::size_t f : files) {
+        if (!Hash(files_[f], std::min(size, kHead), files_[f].head)) return false;
         if (!files_[f].out) read.push_back(f);
+    }
     for (const Indices& run : Runs(read, [&](std::size_t f) { return files_[f].head; })) {
-        // A pair is settled sooner by one comparison than by reading both whole twice.
-        const std::uint64_t size = files_[run.front()].entry.state.size;
+        // A pair takes one comparison: hashing both whole first would only add to it.
         if (size <= kHead || run.size() == 2) {
             if (!Confirm(run)) return false;
             continue;
@@ -177,13 +191,17 @@ bool ContentSplitter::Confirm(const Indices& files) {
         }
         if (!placed && !file.out) sets.push_back({f});
     }
-    for (const Indices& set : sets) {
-        if (set.size() < 2) continue;
-        for (const std::size_t f : set)
-            files_[f].set = sets_;
-        ++sets_;
-    }
+    for (const Indices& set : sets)
+        Close(set);
     return true;
+}
+
+// Numbers a set of two or more identical files.
+void ContentSplitter::Close(const Indices& set) {
+    if (set.size() < 2) return;
+    for (const std::size_t f : set)
+        files_[f].set = sets_;
+    ++sets_;
 }
 
 // Compares the file with the first of the set. A first file that changed since it was hashed

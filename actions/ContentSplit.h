@@ -16,9 +16,10 @@ class FolderHandles;
 
 // Splits the rows of one group into sets of identical files. Rows that name one file (the same
 // inode, or across a bind or overlay mount the same inode number, size and times) count as one
-// file and are never compared with each other. Files are told apart by size, then by a hash of
-// their first bytes, then, where that is not enough, by a hash of their whole content; files of
-// equal hashes are compared byte for byte before they are called identical.
+// file and are never compared with each other. Files of one size are compared byte for byte with
+// the first; those that differ from it are told apart by a hash of their first bytes, then, where
+// that is not enough, of their whole content, and compared byte for byte only within equal
+// hashes. So each file is read a few times at most, however many contents a group holds.
 class ContentSplitter {
 public:
     // Runs before each file, and between the reads of a large one, with the row whose file is
@@ -39,9 +40,10 @@ private:
     enum class Match { Same, Differs, Stopped };
 
     bool SplitBySize(Indices files);
-    bool SplitByHeads(const Indices& files);
+    bool SplitByHashes(const Indices& files);
     bool Hash(File& file, std::uint64_t length, std::uint64_t& hash);
     bool Confirm(const Indices& files);
+    void Close(const Indices& set);
     Match Compare(File& file, Indices& set);
     bool AsRecorded(const File& file);
     bool YieldFor(const File& file);
