@@ -2,6 +2,7 @@
 
 #include "ActionHost.h"
 #include "ContentCheck.h"
+#include "FileIdentity.h"
 #include "FileSystem.h"
 #include "PathText.h"
 #include "ResultSet.h"
@@ -149,32 +150,59 @@ private:
         return index;
     }
 
+    // Why a file that stays cannot serve as the ticked file's copy, if it cannot: it is the
+    // same file (a link of it, or it seen through another mount), or it may be.
+    std::optional<FileVerdict> NoCopy(const RecordedEntry& file, const RecordedEntry& copy) {
+        if (file.state.SameFile(copy.state)) return FileVerdict::HardLink;
+        if (MaybeSameFile(file.state, copy.state)) return FileVerdict::SameFile;
+        if (copy.state.device == file.state.device) return std::nullopt;
+        FolderId id;
+        int error = 0;
+        const int folder = folders_.Open(copy.folderPath, id, error);
+        if (folder < 0 || id != copy.folder || OnStackedFileSystem(folder))
+            return FileVerdict::StackedCopy;
+        return std::nullopt;
+    }
+
     // Finds a copy that stays for the file in every group that is not wholly ticked.
     bool Decide(int index, const std::vector<std::size_t>& groups, CheckedFile& out) {
         bool compared = false;
         for (const std::size_t g : groups) {
             if ((*groups_)[g].Whole()) continue;
             std::vector<int> staying;
-            bool sameFileStays = false;
+            std::optional<FileVerdict> sameFile; // a row that stays names this file
             const auto& rows = (*groups_)[g].rows;
             for (std::size_t r = 0; r < rows.size(); ++r) {
                 const int other = members_[g][r];
                 if (rows[r].ticked) continue;
                 if (other == index)
-                    sameFileStays = true;
+                    sameFile = FileVerdict::SameFile;
                 else if (!files_[static_cast<std::size_t>(other)].ticked &&
                          std::find(staying.begin(), staying.end(), other) == staying.end())
                     staying.push_back(other);
             }
             bool found = false;
+            bool differs = false;
             for (const int other : staying) {
                 current_ = &out.path;
                 if (!Yield()) return false;
                 RecordedEntry file = out.entry;
                 RecordedEntry copy = files_[static_cast<std::size_t>(other)].look.entry;
+                if (const auto no = NoCopy(file, copy)) {
+                    sameFile = sameFile.value_or(*no);
+                    continue;
+                }
                 const ContentVerdict verdict = compare_.Compare(folders_, file, copy);
                 if (verdict == ContentVerdict::Abandoned) return false;
-                if (verdict != ContentVerdict::Same) continue;
+                // The states read while comparing must tell two files as well.
+                if (verdict == ContentVerdict::Same && NoCopy(file, copy)) {
+                    sameFile = sameFile.value_or(*NoCopy(file, copy));
+                    continue;
+                }
+                if (verdict != ContentVerdict::Same) {
+                    differs = true;
+                    continue;
+                }
                 // Compared twice, the file must have stayed as it was.
                 if (compared && file.state != out.entry.state) break;
                 out.entry = file;
@@ -183,9 +211,10 @@ private:
                 break;
             }
             if (!found) {
-                out.verdict = !staying.empty() ? FileVerdict::Differs
-                              : sameFileStays  ? FileVerdict::SameFile
-                                               : FileVerdict::NoneStays;
+                out.verdict = differs            ? FileVerdict::Differs
+                              : sameFile         ? *sameFile
+                              : !staying.empty() ? FileVerdict::Differs
+                                                 : FileVerdict::NoneStays;
                 return true;
             }
         }

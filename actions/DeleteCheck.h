@@ -41,7 +41,11 @@ enum class FileVerdict {
     Remove,       // a file of its group that stays holds the same bytes, or the whole group goes
     Gone,         // no such file when it was checked
     Differs,      // differs from every file that stays, or could not be compared with them
-    SameFile,     // the only other rows of its group that stay name this same file
+    SameFile,     // the only other rows of its group that stay name this same file, or show
+                  // it through another mount
+    HardLink,     // the only files of its group that stay are links of this same file
+    StackedCopy,  // the only files that stay are seen through an overlay, FUSE or network
+                  // mount, which may show this same file from another drive
     NoneStays,    // every other file of its group is ticked too, under another row
     CannotRemove, // no longer a regular file, or not reachable: see error
 };

@@ -11,6 +11,7 @@
 #include "ShadeGroups.h"
 #include "SizeText.h"
 
+#include <QLocale>
 #include <QPointer>
 #include <QStringList>
 #include <cerrno>
@@ -42,10 +43,14 @@ Words WordsFor(Disposal disposal) {
             kDeleteStoppedNotice,      kNoFileForDeleting};
 }
 
+QString BytesText(std::uint64_t bytes) {
+    return bytes < 1024         ? SizeText(bytes, SizeUnit::Bytes)
+           : bytes < (1u << 20) ? SizeText(bytes, SizeUnit::KB)
+                                : SizeText(bytes, SizeUnit::MB);
+}
+
 QString LastCopiesQuestion(const LastCopies& last, const Words& words) {
-    const QString size = last.bytes < 1024         ? SizeText(last.bytes, SizeUnit::Bytes)
-                         : last.bytes < (1u << 20) ? SizeText(last.bytes, SizeUnit::KB)
-                                                   : SizeText(last.bytes, SizeUnit::MB);
+    const QString size = BytesText(last.bytes);
     const QString lose =
         last.groups == 1
             ? QStringLiteral("Every file of 1 group is checked (%1): it would lose every copy.")
@@ -54,6 +59,21 @@ QString LastCopiesQuestion(const LastCopies& last, const Words& words) {
                   .arg(last.groups)
                   .arg(size);
     return lose + words.lastCopies;
+}
+
+// Status panel 1 after the command: what went, and how many ticked files stayed.
+QString OutcomeText(const RemovalTally& tally, std::size_t checked, const Words& words) {
+    std::uint64_t bytes = 0;
+    for (const CheckedFile* file : tally.removed)
+        bytes += file->entry.state.size;
+    const QLocale locale;
+    const auto removed = static_cast<qint64>(tally.removed.size());
+    QString text = locale.toString(removed) +
+                   (removed == 1 ? QStringLiteral(" file ") : QStringLiteral(" files ")) +
+                   words.done + QStringLiteral(", ") + TotalSizeText(bytes, locale);
+    const auto kept = static_cast<qint64>(checked) - removed;
+    if (kept > 0) text += QStringLiteral("; %1 kept").arg(locale.toString(kept));
+    return text;
 }
 
 QString Counted(int count, const char* one, const char* many) {
@@ -77,6 +97,22 @@ QString KeptNotice(const RemovalTally& tally, const Words& words) {
                          "name the same file.",
                          "%1 checked files were not {done}: the other rows of their group that "
                          "stay name the same file.");
+    if (tally.hardLink > 0)
+        parts << Counted(tally.hardLink,
+                         "1 checked file was not {done}: the only files of its group that stay "
+                         "are this same file under another name (a hard link), so it would free "
+                         "no space.",
+                         "%1 checked files were not {done}: the only files of their group that "
+                         "stay are the same file under another name (a hard link), so it would "
+                         "free no space.");
+    if (tally.stackedCopy > 0)
+        parts << Counted(tally.stackedCopy,
+                         "1 checked file was not {done}: the only files of its group that stay "
+                         "are seen through an overlay, FUSE or network mount, which may show this "
+                         "same file.",
+                         "%1 checked files were not {done}: the only files of their group that "
+                         "stay are seen through an overlay, FUSE or network mount, which may show "
+                         "these same files.");
     if (tally.noneStays > 0)
         parts << Counted(tally.noneStays,
                          "1 checked file was not {done}: every other file of its group is "
@@ -88,6 +124,11 @@ QString KeptNotice(const RemovalTally& tally, const Words& words) {
                          "%1 checked files could not be {done}; they keep their rows.") +
                      QStringLiteral("\nThe first: '%1': %2.")
                          .arg(tally.firstFailed, tally.firstReason);
+    if (!tally.leftAt.isEmpty())
+        parts << QStringLiteral("Another program put a file under the name of a checked file "
+                                "during {command}; it was kept, but its name was taken again, so "
+                                "it is now: '%1'.")
+                     .arg(tally.leftAt.join(QStringLiteral("', '")));
     return parts.join(QStringLiteral("\n\n"))
         .replace(QLatin1String("{done}"), words.done)
         .replace(QLatin1String("{command}"), words.command);
@@ -137,14 +178,15 @@ bool DeleteCheckedFiles(ActionHost& host, int listIndex, Disposal disposal) {
 
     FileSystem& fs = FileSystemService();
     const RemovalTally tally =
-        RemoveCheckedFiles(files, fs, [&fs, disposal](int folder, const std::string& name) {
+        RemoveCheckedFiles(files, fs, [&fs, disposal](int folder, const RecordedEntry& file) {
             // A file that cannot go to the trash stays: it is never deleted instead.
-            if (disposal == Disposal::Trash) return fs.MoveToTrashAt(folder, name);
-            errno = 0;
-            return fs.DeleteFileAt(folder, name) ? 0 : (errno != 0 ? errno : EIO);
+            if (disposal == Disposal::Trash)
+                return fs.TrashCompared(folder, file.folderPath, file.name, file.state);
+            return fs.RemoveCompared(folder, file.folderPath, file.name, file.state);
         });
     if (RemoveRowsOfFiles(*results, tally.removed) && !results->CurrentResultFile().isEmpty())
         results->SetResultChanged(true);
+    host.SetStatusText(OutcomeText(tally, files.size(), words));
     const QString notice = KeptNotice(tally, words);
     if (!notice.isEmpty()) prompt.Notice(notice);
     return true;

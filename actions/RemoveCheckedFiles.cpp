@@ -1,14 +1,20 @@
 #include "RemoveCheckedFiles.h"
 
+#include "PathText.h"
+
 namespace quilder {
 
 namespace {
 
-void NoteFailure(RemovalTally& tally, const CheckedFile& file, int error) {
+void NoteFailure(RemovalTally& tally, const CheckedFile& file, int error,
+                 const std::string& why = {}) {
     if (tally.failed++ > 0) return;
     tally.firstFailed = file.path;
-    tally.firstReason =
-        error != 0 ? qt_error_string(error) : QStringLiteral("it is no longer a regular file");
+    QStringList reasons;
+    if (error != 0) reasons << qt_error_string(error);
+    if (!why.empty()) reasons << PathToText(why);
+    tally.firstReason = reasons.isEmpty() ? QStringLiteral("it is no longer a regular file")
+                                          : reasons.join(QStringLiteral("; "));
 }
 
 } // namespace
@@ -25,10 +31,13 @@ RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSyste
             const EntryRemover::Outcome outcome = remover.Remove(file.entry, file.copies);
             if (outcome.kind == Kind::Removed || outcome.kind == Kind::Gone)
                 tally.removed.push_back(&file);
-            else if (outcome.kind == Kind::Changed)
+            else if (outcome.kind == Kind::Changed) {
                 ++tally.differs;
-            else
-                NoteFailure(tally, file, outcome.kind == Kind::NotFile ? 0 : outcome.error);
+                if (!outcome.leftAt.empty()) tally.leftAt << PathToText(outcome.leftAt);
+            } else {
+                NoteFailure(tally, file, outcome.kind == Kind::NotFile ? 0 : outcome.error,
+                            outcome.why);
+            }
             break;
         }
         case FileVerdict::Gone:
@@ -44,6 +53,12 @@ RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSyste
             break;
         case FileVerdict::SameFile:
             ++tally.sameFile;
+            break;
+        case FileVerdict::HardLink:
+            ++tally.hardLink;
+            break;
+        case FileVerdict::StackedCopy:
+            ++tally.stackedCopy;
             break;
         case FileVerdict::NoneStays:
             ++tally.noneStays;

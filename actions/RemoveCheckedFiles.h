@@ -4,6 +4,7 @@
 #include "EntryState.h"
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace quilder {
@@ -14,10 +15,15 @@ class FileSystem;
 struct RemovalTally {
     int differs = 0; // or changed since they were compared
     int sameFile = 0;
+    int hardLink = 0;
+    int stackedCopy = 0;
     int noneStays = 0;
     int failed = 0;
     QString firstFailed;
     QString firstReason;
+    // Files another program put under a checked name meanwhile, left under a temporary name
+    // because their own was taken again: where they are now.
+    QStringList leftAt;
     std::vector<const CheckedFile*> removed; // or gone before they could be
 };
 

@@ -61,9 +61,10 @@ public:
 // Times the deletions and reads, to tell the file system's share from the program's.
 class TimedFileSystem : public FileSystem {
 public:
-    bool DeleteFileAt(int folder, const std::string& name) override {
+    RemovalOutcome RemoveCompared(int folder, const std::string& folderPath,
+                                  const std::string& name, const EntryState& compared) override {
         const Clock clock(deleting);
-        return FileSystem::DeleteFileAt(folder, name);
+        return FileSystem::RemoveCompared(folder, folderPath, name, compared);
     }
     long long ReadAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) override {
         const Clock clock(reading);

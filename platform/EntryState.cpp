@@ -141,8 +141,12 @@ EntryRemover::Outcome EntryRemover::Remove(const RecordedEntry& file,
         return errno == ENOENT ? Outcome{Kind::Gone} : Outcome{Kind::Failed, errno};
     if (!S_ISREG(st.st_mode)) return {Kind::NotFile};
     if (!Unchanged(file.state, StateOf(st))) return {Kind::Changed};
-    error = action_(folder, file.name);
-    if (error != 0) return {Kind::Failed, error};
+    // The action itself makes sure that what it takes away is this file (SafeRemoval.h).
+    RemovalOutcome done = action_(folder, file);
+    if (done.kind == RemovalOutcome::Kind::Changed)
+        return {Kind::Changed, 0, {}, std::move(done.leftAt)};
+    if (done.kind == RemovalOutcome::Kind::Failed)
+        return {Kind::Failed, done.error, std::move(done.why), {}};
     relinked_.insert({file.state.device, file.state.inode});
     return {Kind::Removed};
 }

@@ -105,11 +105,16 @@ std::optional<EntryState> StateOfOpenFile(int fd);
 // differs from what was compared.
 class EntryRemover {
 public:
-    // Acts on the entry `name` of the open folder: 0, or the errno value.
-    using Action = std::function<int(int folder, const std::string& name)>;
+    // Takes the entry `file.name` away from the open folder, which is the one recorded.
+    using Action = std::function<RemovalOutcome(int folder, const RecordedEntry& file)>;
     struct Outcome {
-        enum class Kind { Removed, Changed, Gone, NotFile, Failed } kind = Kind::Failed;
-        int error = 0; // for Failed
+        enum class Kind { Removed, Changed, Gone, NotFile, Failed };
+        Outcome(Kind k, int e = 0, std::string w = {}, std::string left = {})
+            : kind(k), error(e), why(std::move(w)), leftAt(std::move(left)) {}
+        Kind kind;
+        int error = 0;      // for Failed
+        std::string why;    // for Failed, where the errno alone does not tell
+        std::string leftAt; // for Changed: where another program's file was left
     };
 
     EntryRemover(FileSystem& fs, Action action) : folders_(fs), action_(std::move(action)) {}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SafeRemoval.h"
+
 #include <QDateTime>
 #include <QString>
 #include <algorithm>
@@ -160,10 +162,13 @@ public:
     // Replaces the target by a copy of the source; 0 or the errno.
     virtual int CopyFileAt(int fromFolder, const std::string& fromName, int toFolder,
                            const std::string& toName);
-    // Moves the entry `name` of the open folder to the desktop's trash, to be restored from
-    // there under the folder's path now. Only when that path still leads to that very entry;
-    // never copies, never deletes instead. 0 or the errno value.
-    virtual int MoveToTrashAt(int folder, const std::string& name);
+    // Takes a checked file away from the open folder that its check verified, only if the entry
+    // is still the compared file once it has been moved from its name (RemoveComparedAt,
+    // TrashComparedAt). `folderPath` only names places in the outcome.
+    virtual RemovalOutcome RemoveCompared(int folder, const std::string& folderPath,
+                                          const std::string& name, const EntryState& compared);
+    virtual RemovalOutcome TrashCompared(int folder, const std::string& folderPath,
+                                         const std::string& name, const EntryState& compared);
 
 protected:
     // Status of one entry of an open folder; false when it cannot be read (vanished meanwhile).

@@ -156,22 +156,4 @@ RemovalOutcome TrashComparedAt(int folder, const std::string& folderPath, const 
                               " files named like it");
 }
 
-// Until the callers pass the compared state, the entry's state now stands for it.
-int FileSystem::MoveToTrashAt(int folder, const std::string& name) {
-    struct stat st {};
-    if (fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
-    if (!S_ISREG(st.st_mode)) return ESTALE;
-    const EntryState now{static_cast<std::uint64_t>(st.st_dev),
-                         static_cast<std::uint64_t>(st.st_ino),
-                         static_cast<std::uint64_t>(st.st_size),
-                         static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 +
-                             st.st_mtim.tv_nsec,
-                         0,
-                         static_cast<std::uint64_t>(st.st_nlink)};
-    const RemovalOutcome outcome = TrashComparedAt(folder, PathOfHandle(folder), name, now);
-    if (outcome.kind == Kind::Done) return 0;
-    if (outcome.kind == Kind::Changed) return ESTALE;
-    return outcome.error != 0 ? outcome.error : EACCES;
-}
-
 } // namespace quilder

@@ -12,9 +12,11 @@
 #include "ScriptedPrompt.h"
 #include "TestTree.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -191,19 +193,20 @@ TEST_F(ActionsTest, FileThatIsNoCopyOfOneThatStaysIsKept) {
                     status.startsWith("Checking '" + QString::fromStdString(tree.Root())));
     };
     DeleteAnsweringYes();
-    EXPECT_FALSE(Exists(a[1]) || Exists(d[1]));
-    EXPECT_TRUE(Exists(a[2]) && Exists(c[0]) && TestTree::Read(d[0]) == "dd");
-    EXPECT_EQ(RowFiles(0), (Paths{a[0], a[2], c[0], c[1], d[0]}));
+    EXPECT_FALSE(Exists(a[1]));
+    EXPECT_TRUE(Exists(a[2]) && Exists(c[0]) && Exists(d[1]) && TestTree::Read(d[0]) == "dd");
+    EXPECT_EQ(RowFiles(0), (Paths{a[0], a[2], c[0], c[1], d[0], d[1]}));
     EXPECT_EQ(RowFiles(3), (Paths{a[0], a[2]}));
     EXPECT_TRUE(results.List(0).Row(1).checked);
     ASSERT_EQ(prompt.notices.size(), 2);
     EXPECT_EQ(prompt.notices[0], kDeleteCheckingNotice);
-    EXPECT_TRUE(
-        prompt.notices[1].startsWith("1 checked file was not deleted: its content differs"));
-    EXPECT_TRUE(prompt.notices[1].endsWith("the other rows of its group that stay name the same "
-                                           "file."));
+    const QStringList reasons = prompt.notices[1].split("\n\n");
+    ASSERT_EQ(reasons.size(), 3);
+    EXPECT_TRUE(reasons[0].startsWith("1 checked file was not deleted: its content differs"));
+    EXPECT_TRUE(reasons[1].endsWith("the other rows of its group that stay name the same file."));
+    EXPECT_TRUE(reasons[2].contains("(a hard link), so it would free no space."));
     EXPECT_FALSE(results.JobRunning());
-    EXPECT_EQ(status, "Finished.");
+    EXPECT_EQ(status, "1 file deleted, 3.0 MB; 3 kept");
 }
 
 // One file under two spellings in two groups: ticked in one, it is no copy that stays for the
@@ -278,6 +281,71 @@ TEST_F(ActionsTest, FilesChangedDuringTheCheckAreKept) {
     EXPECT_FALSE(Exists(z[0]));
     EXPECT_TRUE(Exists(a[0]) && Exists(b[0]) && Exists(c[0]) && Exists(c[1]));
     EXPECT_TRUE(LastNotice().startsWith("3 checked files were not deleted"));
+}
+
+// An editor that saves by renaming a new file over the old one, between the last look at a
+// ticked file and its removal: the new file is never what is removed.
+TEST_F(ActionsTest, FileRenamedOverATickedOneAtTheLastMomentIsKept) {
+    const Paths g{tree.File("doc", "draft"), tree.File("copy", "draft")};
+    AddGroup(7, "A", g);
+    Check(0, {g[0]});
+    RecordingFileSystem& fs = InstallRecordingFileSystem();
+    fs.beforeRemoval = [&](const std::string&) {
+        const std::string saved = tree.File("doc.new", "final");
+        ASSERT_EQ(rename(saved.c_str(), g[0].c_str()), 0);
+    };
+    DeleteAnsweringYes();
+    EXPECT_EQ(TestTree::Read(g[0]), "final");
+    EXPECT_EQ(QDir(QString::fromStdString(tree.Root())).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"copy", "doc"}));
+    EXPECT_TRUE(LastNotice().startsWith("1 checked file was not deleted"));
+    EXPECT_EQ(status, "0 files deleted, 0 B; 1 kept");
+
+    fs.beforeRemoval = nullptr;
+    results.List(0).SetChecked(0, false);
+    AddGroup(7, "B", {tree.File("old", "final"), tree.File("older", "final")});
+    Check(0, {tree.Path("old")});
+    DeleteAnsweringYes();
+    EXPECT_FALSE(Exists(tree.Path("old")));
+    EXPECT_EQ(status, "1 file deleted, 5 B");
+}
+
+// One file reached through a bind mount, an overlay of its folder, or an overlay that renumbers
+// its inodes: none of these is a copy that stays for it.
+TEST_F(ActionsTest, OneFileSeenThroughOtherMountsNeverStaysForItself) {
+    if (geteuid() != 0) GTEST_SKIP() << "mounts need root";
+    const Paths links{tree.File("a/f", "photo"), tree.Path("a/h")};
+    ASSERT_EQ(link(links[0].c_str(), links[1].c_str()), 0);
+    const std::string bound = tree.File("b/g", "");
+    const std::string lower = tree.File("lower/p", "picture");
+    for (const char* folder : {"merged", "upper", "work", "tmp", "merged2", "upper2", "work2"})
+        tree.Folder(folder);
+    BindMounts mounts;
+    if (!mounts.Add(links[0], bound) ||
+        !mounts.Mount("overlay", tree.Path("merged"), "overlay",
+                      "lowerdir=" + tree.Path("lower") + ",upperdir=" + tree.Path("upper") +
+                          ",workdir=" + tree.Path("work")) ||
+        !mounts.Mount("tmpfs", tree.Path("tmp"), "tmpfs", ""))
+        GTEST_SKIP() << "mounts refused: " << strerror(errno);
+    const std::string other = tree.File("tmp/q", "quilt");
+    if (!mounts.Mount("overlay", tree.Path("merged2"), "overlay",
+                      "xino=on,lowerdir=" + tree.Path("tmp") + ",upperdir=" + tree.Path("upper2") +
+                          ",workdir=" + tree.Path("work2")))
+        GTEST_SKIP() << "overlay refused: " << strerror(errno);
+    AddGroup(7, "A", {links[0], links[1], bound});
+    AddGroup(7, "B", {lower, tree.Path("merged/p")});
+    AddGroup(7, "C", {other, tree.Path("merged2/q")});
+    Check(0, {links[0], links[1], lower, other});
+    DeleteAnsweringYes();
+    EXPECT_EQ(TestTree::Read(bound) + TestTree::Read(lower) + TestTree::Read(other),
+              "photopicturequilt");
+    EXPECT_TRUE(Exists(links[0]) && Exists(links[1]));
+    const QStringList reasons = LastNotice().split("\n\n");
+    ASSERT_EQ(reasons.size(), 3) << LastNotice().toStdString();
+    EXPECT_TRUE(reasons[0].endsWith("name the same file."));
+    EXPECT_TRUE(reasons[1].startsWith("2 checked files were not deleted") &&
+                reasons[1].contains("(a hard link)"));
+    EXPECT_TRUE(reasons[2].contains("overlay, FUSE or network mount"));
 }
 
 TEST_F(ActionsTest, OpensCheckedRowsInRowOrderAndTheirFolderOncePerRow) {

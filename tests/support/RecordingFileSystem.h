@@ -4,6 +4,7 @@
 #include "StoreWriter.h"
 
 #include <cerrno>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -35,14 +36,25 @@ public:
         if (undeletable.count(name)) return errno = EPERM, false;
         return FileSystem::DeleteFileAt(folder, name);
     }
+    RemovalOutcome RemoveCompared(int folder, const std::string& folderPath,
+                                  const std::string& name, const EntryState& compared) override {
+        if (undeletable.count(name)) return {RemovalOutcome::Kind::Failed, EPERM, {}, {}};
+        if (beforeRemoval) beforeRemoval(name);
+        return FileSystem::RemoveCompared(folder, folderPath, name, compared);
+    }
 
     // A name that cannot go to the trash, as on a drive without one.
-    int MoveToTrashAt(int folder, const std::string& name) override {
-        return untrashable.count(name) ? EACCES : FileSystem::MoveToTrashAt(folder, name);
+    RemovalOutcome TrashCompared(int folder, const std::string& folderPath, const std::string& name,
+                                 const EntryState& compared) override {
+        if (untrashable.count(name)) return {RemovalOutcome::Kind::Failed, EACCES, {}, {}};
+        if (beforeRemoval) beforeRemoval(name);
+        return FileSystem::TrashCompared(folder, folderPath, name, compared);
     }
 
     std::set<std::string> unopenable, undeletable;
     std::set<std::string> untrashable;
+    // Another program at work between the last look at a checked file and its removal.
+    std::function<void(const std::string& name)> beforeRemoval;
     std::map<std::string, std::uint64_t> failFrom; // path or name -> first byte that cannot be read
     std::vector<std::string> opened;
     std::map<int, std::string> openFiles; // the path of each descriptor
