@@ -46,10 +46,9 @@ QString SizePart(const QString& key) {
     return underscore < 0 ? key : key.left(underscore);
 }
 
-// Keys for new groups: the size, "_" and the smallest positive number whose key
-// no list holds yet. Counting up from 1 stays below the number of keys in use,
-// whatever numbers the lists hold, so it cannot overflow, and a key of any
-// other form is never met again.
+// Keys for new groups: the size, "_" and the smallest positive number whose key no list holds yet.
+// Counting up from 1 never passes the number of keys in use, whatever numbers a result file gave
+// the lists, so it cannot overflow; and the whole text is checked, so no key is made twice.
 class NewKeys {
 public:
     explicit NewKeys(const ResultSet& results) {
@@ -83,8 +82,7 @@ struct Tally {
     int filesLeft = 0;
 };
 
-// Compares the groups one by one, yielding before every file and between large
-// reads.
+// Compares the groups one by one, yielding before every file and between large reads.
 class Verifier {
 public:
     Verifier(ActionHost& host, QPointer<ResultSet> results)
@@ -92,9 +90,8 @@ public:
           splitter_(FileSystemService(), folders_, [this](std::size_t row) { return Yield(row); }) {
     }
 
-    // For each group verified, the set of identical files of each row (in the
-    // group's order), -1 for a row whose file is identical to no other. Ends
-    // early on Stop or when the window closes.
+    // For each group verified, the set of identical files of each row (in the group's order), -1
+    // for a row whose file is identical to no other. Ends early on Stop or when the window closes.
     std::vector<std::vector<int>> Run(const std::vector<Group>& groups) {
         std::vector<std::vector<int>> done;
         total_ = QLocale().toString(static_cast<qint64>(groups.size()));
@@ -132,9 +129,8 @@ private:
     bool closed_ = false;
 };
 
-// The new key of each row of the verified groups, by old key and path; a null
-// key: the row leaves the lists. The set that holds a group's first file keeps
-// the group's key.
+// The new key of each row of the verified groups, by old key and path; a null key: the row leaves
+// the lists. The set that holds a group's first file keeps the group's key.
 using KeysByPath = QHash<QString, QHash<QString, QString>>;
 
 KeysByPath Regroup(const std::vector<Group>& groups, const std::vector<std::vector<int>>& sets,
@@ -165,9 +161,8 @@ KeysByPath Regroup(const std::vector<Group>& groups, const std::vector<std::vect
     return keys;
 }
 
-// Gives the rows of the regrouped files their new keys, takes out those that
-// leave, and puts the list back in key order. Rows of other groups, and rows
-// the snapshot did not hold, stay.
+// Gives the rows of the regrouped files their new keys, takes out those that leave, and puts the
+// list back in key order. Rows of other groups, and rows the snapshot did not hold, stay.
 bool Rekey(ResultModel& list, const KeysByPath& keys) {
     std::vector<ResultRow> rows;
     rows.reserve(static_cast<std::size_t>(list.RowCount()));
@@ -212,8 +207,7 @@ void VerifyGroupsCommand(ActionHost& host) {
     const std::vector<Group> groups = GroupsOf(results->AllList());
     if (groups.empty()) return host.Prompts().Notice(kNoGroupForVerifying);
 
-    // A stop given before is kept for the next find job; one given meanwhile is
-    // used up.
+    // A stop given before is kept for the next find job; one given meanwhile is used up.
     const bool stopPending = host.StopRequested();
     host.SetStopRequested(false);
     const QString status = host.StatusText();
