@@ -9,7 +9,10 @@
 #include "TestTree.h"
 #include "TickHelpers.h"
 
+#include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -103,18 +106,47 @@ TEST_F(ExtrasTest, TrashTakesCheckedCopiesToTheTrashAndNeverDeletesOneThatCannot
     AddGroup(7, "A", g);
     for (int i : {1, 2})
         results.List(0).SetChecked(i, true);
-    InstallRecordingFileSystem().untrashable = {"stay"};
-    prompt.answers = {PromptAnswer::Yes};
+    RecordingFileSystem& fs = InstallRecordingFileSystem();
+    fs.untrashable = {"stay"};
+    prompt.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+    DeleteCommand(*this, Disposal::Trash);
+    const std::vector<std::string> rowsAfterFirst = Rows(0);
+
+    // Another program swaps two folders right before the move: the move acts on the folder
+    // that was checked, wherever it is now, and never on what now stands under its path.
+    const Paths d1{tree.File("d1/a", "one"), tree.File("d1/b", "two")};
+    const Paths d2{tree.File("d2/a", "uno"), tree.File("d2/b", "dos")};
+    AddGroup(7, "B", {d1[0], tree.File("k/a", "one")});
+    AddGroup(7, "C", {d1[1], tree.File("k/b", "two")});
+    for (int i = 0; i < results.List(0).RowCount(); ++i)
+        if (results.List(0).Row(i).text[kPathColumn].endsWith("/d1"))
+            results.List(0).SetChecked(i, true);
+    fs.beforeRemoval = [&, swapped = false](const std::string&) mutable {
+        if (!std::exchange(swapped, true))
+            ASSERT_EQ(renameat2(AT_FDCWD, d1[0].substr(0, d1[0].rfind('/')).c_str(), AT_FDCWD,
+                                tree.Path("d2").c_str(), RENAME_EXCHANGE),
+                      0);
+    };
     DeleteCommand(*this, Disposal::Trash);
     qputenv("HOME", home), qputenv("XDG_DATA_HOME", data);
-    EXPECT_EQ(prompt.questions, QStringList{kTrashQuestion});
+    EXPECT_EQ(TestTree::Read(d1[0]) + TestTree::Read(d1[1]), "unodos");
+    EXPECT_EQ(TestTree::Read(tree.Path("home/data/Trash/files/a")) +
+                  TestTree::Read(tree.Path("home/data/Trash/files/b")),
+              "onetwo");
+    EXPECT_NE(TestTree::Read(tree.Path("home/data/Trash/info/a.trashinfo"))
+                  .find("Path=" + tree.Path("d2/a")),
+              std::string::npos);
+    EXPECT_EQ(status, "2 files moved to the trash, 6 B; 1 kept");
+    prompt.notices.removeLast();
+
+    EXPECT_EQ(prompt.questions, QStringList(2, kTrashQuestion));
     EXPECT_EQ(TestTree::Read(tree.Path("home/data/Trash/files/go")), "same");
     EXPECT_NE(TestTree::Read(tree.Path("home/data/Trash/info/go.trashinfo"))
                   .find("Path=" + tree.Path("g/go")),
               std::string::npos);
     EXPECT_TRUE(TestTree::Read(g[1]).empty() && TestTree::Read(g[2]) == "same");
-    EXPECT_EQ(Rows(0), (std::vector<std::string>{"keep:A", "*stay:A"}));
-    EXPECT_EQ(Rows(7), (std::vector<std::string>{"keep:A", "stay:A"}));
+    EXPECT_EQ(rowsAfterFirst, (std::vector<std::string>{"keep:A", "*stay:A"}));
+    EXPECT_EQ(Rows(7), (std::vector<std::string>{"keep:A", "stay:A", "a:B", "b:C"}));
     ASSERT_EQ(prompt.notices.size(), 1);
     EXPECT_TRUE(prompt.notices[0].startsWith(
         "1 checked file could not be moved to the trash; it keeps its rows."));
