@@ -1,6 +1,7 @@
 #include "ContentSplit.h"
 
 #include "EntryState.h"
+#include "FileIdentity.h"
 #include "FileSystem.h"
 
 #include <xxhash.h>
@@ -16,14 +17,6 @@ namespace {
 // Files of one size mostly differ in their first bytes: one small read tells them apart.
 constexpr std::uint64_t kHead = 4096;
 constexpr std::size_t kRead = 1 << 20;
-
-// One file seen at two places: the same inode; or, on another device, the same inode number,
-// size and times to the nanosecond, which is how a bind or overlay mount shows its source.
-bool SameFile(const EntryState& a, const EntryState& b) {
-    return a.inode == b.inode &&
-           (a.device == b.device ||
-            (a.size == b.size && a.modifiedNs == b.modifiedNs && a.changedNs == b.changedNs));
-}
 
 } // namespace
 
@@ -59,7 +52,7 @@ std::optional<std::vector<int>> ContentSplitter::Split(const std::vector<std::st
         if (look.kind != EntryLook::Kind::File) continue;
         Indices& same = byInode[look.entry.state.inode];
         const auto known = std::find_if(same.begin(), same.end(), [&](std::size_t f) {
-            return SameFile(files_[f].entry.state, look.entry.state);
+            return MaybeSameFile(files_[f].entry.state, look.entry.state);
         });
         if (known != same.end()) {
             fileOf[r] = static_cast<int>(*known);
