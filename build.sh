@@ -13,8 +13,9 @@ if [[ "$mode" != run && "$mode" != test && "$mode" != package ]]; then
 fi
 
 packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev libxxhash-dev)
-# The tests read back what the trash holds with gio, and make ext4 images for mounts.
-[[ $mode == test ]] && packages+=(libglib2.0-bin e2fsprogs)
+# The tests have a file manager's own tools (gio, gvfs on a session bus) list and restore what
+# the trash holds, and make ext4 images to mount.
+[[ $mode == test ]] && packages+=(libglib2.0-bin gvfs dbus e2fsprogs)
 # dpkg-shlibdeps finds the package's Depends.
 [[ $mode == package ]] && packages+=(dpkg-dev)
 missing=()

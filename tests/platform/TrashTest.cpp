@@ -116,21 +116,31 @@ TEST_F(TrashTest, HomeTrashIsMadePrivateWhereMissingAndItsInfoRestoresThePath) {
     EXPECT_FALSE(Exists("relative") || Exists("files") || Exists("info"));
 }
 
-TEST_F(TrashTest, GioListsWhatWasTrashed) {
+// A file manager finds what we trashed, and puts it back where it was.
+TEST_F(TrashTest, GioListsAndRestoresWhatWasTrashed) {
     SetHome(tree.Folder("home"), tree.Path("home/data"));
-    const std::string file = tree.File("g/a b", "bytes");
+    const std::string file = tree.File("g/a b%", "bytes");
     ASSERT_EQ(Trash(file).kind, Kind::Done);
-    const std::string list = "HOME='" + tree.Path("home") + "' XDG_DATA_HOME='" +
-                             tree.Path("home/data") + "' gio trash --list 2>/dev/null";
-    std::string listed;
-    if (FILE* gio = popen(list.c_str(), "r")) {
+    ASSERT_FALSE(Exists(file));
+    // gio reaches the trash through gvfs on a session bus of its own.
+    const auto gio = [&](const std::string& command, std::string& out) {
+        const std::string line = "HOME='" + tree.Path("home") + "' XDG_DATA_HOME='" +
+                                 tree.Path("home/data") + "' dbus-run-session -- gio trash " +
+                                 command + " 2>/dev/null";
+        FILE* run = popen(line.c_str(), "r");
+        if (!run) return false;
         char buffer[4096];
-        while (std::size_t got = fread(buffer, 1, sizeof buffer, gio))
-            listed.append(buffer, got);
-        if (pclose(gio) != 0) listed.clear();
-    }
-    if (listed.empty()) GTEST_SKIP() << "gio trash --list does not work here (no gvfs trash)";
-    EXPECT_NE(listed.find(file), std::string::npos) << listed;
+        while (std::size_t got = fread(buffer, 1, sizeof buffer, run))
+            out.append(buffer, got);
+        return pclose(run) == 0;
+    };
+    std::string listed, restored;
+    if (!gio("--list", listed) || listed.empty())
+        GTEST_SKIP() << "gio cannot reach the trash here (gvfs and dbus needed)";
+    EXPECT_NE(listed.find("\t" + file + "\n"), std::string::npos) << listed;
+    EXPECT_TRUE(gio("--restore 'trash:///a%20b%25'", restored));
+    EXPECT_EQ(TestTree::Read(file), "bytes");
+    EXPECT_TRUE(Names(tree.Path("home/data/Trash/info")).isEmpty());
 }
 
 TEST_F(TrashTest, AnEntryInFilesEvenADanglingLinkMovesTheFileToTheNextNameAndALongNameIsCut) {
