@@ -1,15 +1,13 @@
-#include "ActionHost.h"
 #include "DeleteCheckedFiles.h"
 #include "FakeEngineHost.h"
 #include "LoadResult.h"
 #include "OpenCheckedItems.h"
 #include "PathText.h"
-#include "RecordingDesktopKit.h"
 #include "RecordingFileSystem.h"
 #include "ResultCommands.h"
 #include "ResultSet.h"
 #include "RowPaths.h"
-#include "ScriptedPrompt.h"
+#include "TestActionHost.h"
 #include "TestTree.h"
 
 #include <QDir>
@@ -31,34 +29,18 @@ using Paths = std::vector<std::string>;
 
 // The fixture is the window and the desktop: real files on disk, each with a row in the All
 // list and one in its class list; the desktop records what is opened and does nothing else.
-class ActionsTest : public ::testing::Test, public ActionHost {
+class ActionsTest : public ::testing::Test, public TestActionHost {
 protected:
+    ActionsTest() { status = QStringLiteral("Finished."); }
     void TearDown() override { ReleaseFileSystemService(); }
     static bool Exists(const std::string& p) { return QFile::exists(QString::fromStdString(p)); }
-    ResultSet& Results() override { return results; }
-    Prompt& Prompts() override { return prompt; }
-    DesktopKit& Desktop() override { return kit; }
-    bool Yield() override {
-        if (onYield) onYield();
-        return true;
-    }
-    bool StopRequested() const override { return stop; }
-    void SetStopRequested(bool request) override { stop = request; }
-    QString StatusText() const override { return status; }
-    void SetStatusText(const QString& text) override { status = text; }
 
     void AddGroup(int classList, const QString& key, const Paths& paths) {
-        std::vector<ResultRow> rows;
-        for (const std::string& path : paths) {
-            ResultRow& row = rows.emplace_back();
-            row.text[kNameColumn] = PathToText(path.substr(path.rfind('/') + 1));
-            row.text[kPathColumn] = PathToText(path.substr(0, path.rfind('/')));
-            row.text[kSortColumn] = key;
-            row.SetFile(static_cast<std::uint64_t>(QFileInfo(PathToText(path)).size()),
-                        SizeUnit::Bytes, 0);
-        }
-        results.List(0).InsertSorted(rows);
-        results.List(classList).InsertSorted(rows);
+        std::vector<ResultRow> rows = RowsOf(key, paths);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            rows[i].SetFile(static_cast<std::uint64_t>(QFileInfo(PathToText(paths[i])).size()),
+                            SizeUnit::Bytes, 0);
+        Insert(classList, rows);
     }
     Paths RowFiles(int list) const {
         Paths paths;
@@ -86,12 +68,6 @@ protected:
     }
 
     TestTree tree;
-    ResultSet results;
-    ScriptedPrompt prompt;
-    RecordingDesktopKit kit;
-    QString status = QStringLiteral("Finished.");
-    std::function<void()> onYield;
-    bool stop = false;
 };
 
 TEST_F(ActionsTest, DeleteChangesNothingWhenThereIsNothingItMayDelete) {

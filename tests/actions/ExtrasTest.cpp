@@ -1,11 +1,7 @@
-#include "ActionHost.h"
 #include "DeleteCheckedFiles.h"
-#include "PathText.h"
-#include "RecordingDesktopKit.h"
 #include "RecordingFileSystem.h"
-#include "ResultSet.h"
 #include "RowPaths.h"
-#include "ScriptedPrompt.h"
+#include "TestActionHost.h"
 #include "TestTree.h"
 #include "TickHelpers.h"
 
@@ -22,35 +18,18 @@ namespace {
 using Paths = std::vector<std::string>;
 
 // The tick helpers and Move Files to Trash, on rows of files in a test tree.
-class ExtrasTest : public ::testing::Test, public ActionHost {
+class ExtrasTest : public ::testing::Test, public TestActionHost {
 protected:
     void TearDown() override { ReleaseFileSystemService(); }
-    ResultSet& Results() override { return results; }
-    Prompt& Prompts() override { return prompt; }
-    DesktopKit& Desktop() override { return kit; }
-    bool Yield() override {
-        if (onYield) onYield();
-        return true;
-    }
-    QString StatusText() const override { return status; }
-    void SetStatusText(const QString& text) override { status = text; }
-    bool StopRequested() const override { return stop; }
-    void SetStopRequested(bool value) override { stop = value; }
 
     // Rows of one group in the All list and class list `classList`; `modified[i]` is the date of
     // file i.
     void AddGroup(int classList, const QString& key, const Paths& paths,
                   const std::vector<std::int64_t>& modified = {}) {
-        std::vector<ResultRow> rows;
-        for (std::size_t i = 0; i < paths.size(); ++i) {
-            ResultRow& row = rows.emplace_back();
-            row.text[kNameColumn] = PathToText(paths[i].substr(paths[i].rfind('/') + 1));
-            row.text[kPathColumn] = PathToText(paths[i].substr(0, paths[i].rfind('/')));
-            row.text[kSortColumn] = key;
-            row.SetFile(1000, SizeUnit::Bytes, i < modified.size() ? modified[i] : 0);
-        }
-        results.List(0).InsertSorted(rows);
-        results.List(classList).InsertSorted(rows);
+        std::vector<ResultRow> rows = RowsOf(key, paths);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            rows[i].SetFile(1000, SizeUnit::Bytes, i < modified.size() ? modified[i] : 0);
+        Insert(classList, rows);
     }
     // "name:key", and a "*" before a ticked row.
     std::vector<std::string> Rows(int list) const {
@@ -64,12 +43,6 @@ protected:
     }
 
     TestTree tree;
-    ResultSet results;
-    ScriptedPrompt prompt;
-    RecordingDesktopKit kit;
-    QString status;
-    bool stop = false;
-    std::function<void()> onYield;
 };
 
 TEST_F(ExtrasTest, TickHelpersKeepOneRowPerGroupAndTickAFolderWithoutItsSubFolders) {
@@ -122,10 +95,10 @@ TEST_F(ExtrasTest, TrashTakesCheckedCopiesToTheTrashAndNeverDeletesOneThatCannot
         if (results.List(0).Row(i).text[kPathColumn].endsWith("/d1"))
             results.List(0).SetChecked(i, true);
     fs.beforeRemoval = [&, swapped = false](const std::string&) mutable {
-        if (!std::exchange(swapped, true))
-            ASSERT_EQ(renameat2(AT_FDCWD, d1[0].substr(0, d1[0].rfind('/')).c_str(), AT_FDCWD,
-                                tree.Path("d2").c_str(), RENAME_EXCHANGE),
-                      0);
+        if (std::exchange(swapped, true)) return;
+        ASSERT_EQ(renameat2(AT_FDCWD, tree.Path("d1").c_str(), AT_FDCWD, tree.Path("d2").c_str(),
+                            RENAME_EXCHANGE),
+                  0);
     };
     DeleteCommand(*this, Disposal::Trash);
     qputenv("HOME", home), qputenv("XDG_DATA_HOME", data);

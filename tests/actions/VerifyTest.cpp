@@ -1,8 +1,4 @@
-#include "ActionHost.h"
-#include "PathText.h"
-#include "RecordingDesktopKit.h"
-#include "ResultSet.h"
-#include "ScriptedPrompt.h"
+#include "TestActionHost.h"
 #include "TestTree.h"
 #include "VerifyGroups.h"
 
@@ -20,32 +16,14 @@ using Paths = std::vector<std::string>;
 using R = std::vector<std::string>;
 
 // Verify Groups on rows of files in a test tree.
-class VerifyTest : public ::testing::Test, public ActionHost {
+class VerifyTest : public ::testing::Test, public TestActionHost {
 protected:
-    ResultSet& Results() override { return results; }
-    Prompt& Prompts() override { return prompt; }
-    DesktopKit& Desktop() override { return kit; }
-    bool Yield() override {
-        if (onYield) onYield();
-        return true;
-    }
-    QString StatusText() const override { return status; }
-    void SetStatusText(const QString& text) override { status = text; }
-    bool StopRequested() const override { return stop; }
-    void SetStopRequested(bool value) override { stop = value; }
-
     // Rows of one group in class list `classList` and, when `inAll`, the All list.
     void AddGroup(int classList, const QString& key, const Paths& paths, bool inAll = true) {
-        std::vector<ResultRow> rows;
-        for (const std::string& path : paths) {
-            ResultRow& row = rows.emplace_back();
-            row.text[kNameColumn] = PathToText(path.substr(path.rfind('/') + 1));
-            row.text[kPathColumn] = PathToText(path.substr(0, path.rfind('/')));
-            row.text[kSortColumn] = key;
+        std::vector<ResultRow> rows = RowsOf(key, paths);
+        for (ResultRow& row : rows)
             row.SetFile(1000, SizeUnit::Bytes, 0);
-        }
-        if (inAll) results.List(0).InsertSorted(rows);
-        results.List(classList).InsertSorted(rows);
+        Insert(classList, rows, inAll);
     }
     // "name:key" in list order.
     R Rows(int list) const {
@@ -58,12 +36,6 @@ protected:
     }
 
     TestTree tree;
-    ResultSet results;
-    ScriptedPrompt prompt;
-    RecordingDesktopKit kit;
-    QString status;
-    bool stop = false;
-    std::function<void()> onYield;
 };
 
 TEST_F(VerifyTest, SplitsByContentKeepsLinksWithTheirCopyAndStopsBetweenGroups) {

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ActionHost.h"
+#include "PathText.h"
+#include "RecordingDesktopKit.h"
+#include "ResultSet.h"
+#include "ScriptedPrompt.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quilder::test {
+
+// The window and the desktop as the file commands see them: a result set, scripted answers, a
+// recording desktop, status panel 1, the stop flag, and a hook that runs at every yield (where
+// another program may act while a command compares).
+class TestActionHost : public ActionHost {
+public:
+    ResultSet& Results() override { return results; }
+    Prompt& Prompts() override { return prompt; }
+    DesktopKit& Desktop() override { return kit; }
+    bool Yield() override {
+        if (onYield) onYield();
+        return true;
+    }
+    bool StopRequested() const override { return stop; }
+    void SetStopRequested(bool request) override { stop = request; }
+    QString StatusText() const override { return status; }
+    void SetStatusText(const QString& text) override { status = text; }
+
+    // Rows of one group, named by their paths, with the key; size and date are the caller's.
+    static std::vector<ResultRow> RowsOf(const QString& key,
+                                         const std::vector<std::string>& paths) {
+        std::vector<ResultRow> rows;
+        for (const std::string& path : paths) {
+            ResultRow& row = rows.emplace_back();
+            row.text[kNameColumn] = PathToText(path.substr(path.rfind('/') + 1));
+            row.text[kPathColumn] = PathToText(path.substr(0, path.rfind('/')));
+            row.text[kSortColumn] = key;
+        }
+        return rows;
+    }
+    // Into class list `classList` and, when `inAll`, the All list.
+    void Insert(int classList, const std::vector<ResultRow>& rows, bool inAll = true) {
+        if (inAll) results.List(0).InsertSorted(rows);
+        results.List(classList).InsertSorted(rows);
+    }
+
+    ResultSet results;
+    ScriptedPrompt prompt;
+    RecordingDesktopKit kit;
+    QString status;
+    bool stop = false;
+    std::function<void()> onYield;
+};
+
+} // namespace quilder::test
