@@ -81,44 +81,43 @@ QString Counted(int count, const char* one, const char* many) {
 }
 
 // One notice for everything that stayed, or nothing.
+// Why ticked files stayed, as counted in the tally, in the order the notice gives them.
+struct KeptReason {
+    int RemovalTally::*count;
+    const char* one;
+    const char* many;
+};
+constexpr KeptReason kKeptReasons[] = {
+    {&RemovalTally::differs,
+     "1 checked file was not {done}: its content differs from the files of its group that stay, "
+     "could not be compared with them, or changed during {command}.",
+     "%1 checked files were not {done}: their content differs from the files of their group that "
+     "stay, could not be compared with them, or changed during {command}."},
+    {&RemovalTally::sameFile,
+     "1 checked file was not {done}: the other rows of its group that stay name the same file.",
+     "%1 checked files were not {done}: the other rows of their group that stay name the same "
+     "file."},
+    {&RemovalTally::hardLink,
+     "1 checked file was not {done}: the only files of its group that stay are this same file "
+     "under another name (a hard link), so it would free no space.",
+     "%1 checked files were not {done}: the only files of their group that stay are the same "
+     "file under another name (a hard link), so it would free no space."},
+    {&RemovalTally::stackedCopy,
+     "1 checked file was not {done}: the only files of its group that stay are seen through an "
+     "overlay, FUSE or network mount, which may show this same file.",
+     "%1 checked files were not {done}: the only files of their group that stay are seen through "
+     "an overlay, FUSE or network mount, which may show these same files."},
+    {&RemovalTally::noneStays,
+     "1 checked file was not {done}: every other file of its group is checked too, under another "
+     "row, so no copy would stay.",
+     "%1 checked files were not {done}: every other file of their group is checked too, under "
+     "another row, so no copy would stay."},
+};
+
 QString KeptNotice(const RemovalTally& tally, const Words& words) {
     QStringList parts;
-    if (tally.differs > 0)
-        parts << Counted(tally.differs,
-                         "1 checked file was not {done}: its content differs from the files of "
-                         "its group that stay, could not be compared with them, or changed "
-                         "during {command}.",
-                         "%1 checked files were not {done}: their content differs from the files "
-                         "of their group that stay, could not be compared with them, or changed "
-                         "during {command}.");
-    if (tally.sameFile > 0)
-        parts << Counted(tally.sameFile,
-                         "1 checked file was not {done}: the other rows of its group that stay "
-                         "name the same file.",
-                         "%1 checked files were not {done}: the other rows of their group that "
-                         "stay name the same file.");
-    if (tally.hardLink > 0)
-        parts << Counted(tally.hardLink,
-                         "1 checked file was not {done}: the only files of its group that stay "
-                         "are this same file under another name (a hard link), so it would free "
-                         "no space.",
-                         "%1 checked files were not {done}: the only files of their group that "
-                         "stay are the same file under another name (a hard link), so it would "
-                         "free no space.");
-    if (tally.stackedCopy > 0)
-        parts << Counted(tally.stackedCopy,
-                         "1 checked file was not {done}: the only files of its group that stay "
-                         "are seen through an overlay, FUSE or network mount, which may show this "
-                         "same file.",
-                         "%1 checked files were not {done}: the only files of their group that "
-                         "stay are seen through an overlay, FUSE or network mount, which may show "
-                         "these same files.");
-    if (tally.noneStays > 0)
-        parts << Counted(tally.noneStays,
-                         "1 checked file was not {done}: every other file of its group is "
-                         "checked too, under another row, so no copy would stay.",
-                         "%1 checked files were not {done}: every other file of their group is "
-                         "checked too, under another row, so no copy would stay.");
+    for (const KeptReason& reason : kKeptReasons)
+        if (tally.*reason.count > 0) parts << Counted(tally.*reason.count, reason.one, reason.many);
     if (tally.failed > 0)
         parts << Counted(tally.failed, "1 checked file could not be {done}; it keeps its rows.",
                          "%1 checked files could not be {done}; they keep their rows.") +
