@@ -1,6 +1,7 @@
 #include "ContentCheck.h"
 
 #include "EntryState.h"
+#include "FileIdentity.h"
 #include "FileSystem.h"
 
 #include <algorithm>
@@ -51,10 +52,8 @@ ContentCheck::ContentCheck(FileSystem& fs, std::function<bool()> yield)
 ContentVerdict ContentCheck::Compare(FolderHandles& folders, RecordedEntry& file,
                                      RecordedEntry& other) {
     if (!Record(folders, file) || !Record(folders, other)) return ContentVerdict::NotCompared;
-    // Two links of one file share their content. One link seen at two places (a file mounted
-    // over another) is one copy only.
-    if (file.state.SameFile(other.state))
-        return file.state.links > 1 ? ContentVerdict::Same : ContentVerdict::NotCompared;
+    // One file under two names, or seen through two mounts, is no copy of itself.
+    if (MaybeSameFile(file.state, other.state)) return ContentVerdict::NotCompared;
     if (file.state.size != other.state.size) return ContentVerdict::Differs;
     UnchangedFile a(fs_, folders, file);
     UnchangedFile b(fs_, folders, other);

@@ -15,7 +15,8 @@ struct RecordedEntry;
 enum class ContentVerdict {
     Same,
     Differs,     // other bytes, or a file changed while it was read
-    NotCompared, // a file is gone, no longer a regular file, or could not be read whole
+    NotCompared, // a file is gone, no longer a regular file, could not be read whole, or both
+                 // entries are one file
     Abandoned,   // the yield asked to stop
 };
 
@@ -27,9 +28,9 @@ public:
     ContentCheck(FileSystem& fs, std::function<bool()> yield);
 
     // Compares the entries as they are now, each reached through a handle of the folder its
-    // entry records. Both must be separate directory entries; two links of one file are the
-    // same content. On return each holds the state it had when compared, and Same means that
-    // neither changed while it was read.
+    // entry records. Two entries of one file (links of it, or it seen through another mount)
+    // are NotCompared: one file is never its own copy. On return each holds the state it had
+    // when compared, and Same means that neither changed while it was read.
     ContentVerdict Compare(FolderHandles& folders, RecordedEntry& file, RecordedEntry& other);
 
 private:

@@ -194,11 +194,6 @@ private:
                 }
                 const ContentVerdict verdict = compare_.Compare(folders_, file, copy);
                 if (verdict == ContentVerdict::Abandoned) return false;
-                // The states read while comparing must tell two files as well.
-                if (verdict == ContentVerdict::Same && NoCopy(file, copy)) {
-                    sameFile = sameFile.value_or(*NoCopy(file, copy));
-                    continue;
-                }
                 if (verdict != ContentVerdict::Same) {
                     differs = true;
                     continue;

@@ -55,7 +55,7 @@ QStringList Names(const std::string& folder) {
         .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-// Path= read back as the freedesktop.org Trash specification defines it.
+// Path= read back as a file manager reads it: the percent-escapes decoded.
 std::string RestorePath(const std::string& info) {
     const std::size_t start = info.find("\nPath=");
     const std::size_t end = start == std::string::npos ? start : info.find('\n', start + 6);
