@@ -1,12 +1,12 @@
 #include "DeleteCheck.h"
 
-#include "ActionHost.h"
 #include "ContentCheck.h"
 #include "FileIdentity.h"
 #include "FileSystem.h"
 #include "PathText.h"
 #include "ResultSet.h"
 #include "RowPaths.h"
+#include "TaskHost.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -75,7 +75,7 @@ constexpr qint64 kStatusEveryMs = 20;
 
 class Check {
 public:
-    Check(ActionHost& host, FileSystem& fs)
+    Check(TaskHost& host, FileSystem& fs)
         : host_(host), results_(&host.Results()), folders_(fs),
           compare_(fs, [this] { return Yield(); }) {}
 
@@ -223,7 +223,7 @@ private:
             host_.SetStatusText(QStringLiteral("Checking '") + *current_ + QLatin1Char('\''));
             sinceStatus_.start();
         }
-        if (!host_.Yield() || !results_) {
+        if (!host_.YieldStillOpen() || !results_) {
             end_ = CheckEnd::Closed;
             return false;
         }
@@ -234,7 +234,7 @@ private:
         return true;
     }
 
-    ActionHost& host_;
+    TaskHost& host_;
     QPointer<ResultSet> results_;
     FolderHandles folders_;
     ContentCheck compare_;
@@ -250,7 +250,7 @@ private:
 
 } // namespace
 
-CheckEnd CheckTickedFiles(ActionHost& host, const std::vector<TickedGroup>& groups,
+CheckEnd CheckTickedFiles(TaskHost& host, const std::vector<TickedGroup>& groups,
                           std::vector<CheckedFile>& files) {
     Check check(host, FileSystemService());
     return check.Run(groups, files);

@@ -8,7 +8,7 @@
 
 namespace quilder {
 
-class ActionHost;
+class TaskHost;
 class ResultSet;
 
 // One row of a group that a command acts on: the path it names, and whether the command ticks
@@ -66,7 +66,7 @@ enum class CheckEnd { Finished, Stopped, Closed };
 // ticked file of a group that is not wholly ticked goes only when a file of the group that
 // stays holds the same bytes. Yields through the host between files and while comparing; the
 // host's stop request ends the check (Stopped), a closing window too (Closed).
-CheckEnd CheckTickedFiles(ActionHost& host, const std::vector<TickedGroup>& groups,
+CheckEnd CheckTickedFiles(TaskHost& host, const std::vector<TickedGroup>& groups,
                           std::vector<CheckedFile>& files);
 
 } // namespace quilder

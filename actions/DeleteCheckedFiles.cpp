@@ -1,6 +1,6 @@
 #include "DeleteCheckedFiles.h"
 
-#include "ActionHost.h"
+#include "Counted.h"
 #include "DeleteCheck.h"
 #include "FileSystem.h"
 #include "Prompt.h"
@@ -10,6 +10,7 @@
 #include "ResultSet.h"
 #include "ShadeGroups.h"
 #include "SizeText.h"
+#include "TaskHost.h"
 
 #include <QLocale>
 #include <QPointer>
@@ -43,14 +44,8 @@ Words WordsFor(Disposal disposal) {
             kDeleteStoppedNotice,      kNoFileForDeleting};
 }
 
-QString BytesText(std::uint64_t bytes) {
-    return bytes < 1024         ? SizeText(bytes, SizeUnit::Bytes)
-           : bytes < (1u << 20) ? SizeText(bytes, SizeUnit::KB)
-                                : SizeText(bytes, SizeUnit::MB);
-}
-
 QString LastCopiesQuestion(const LastCopies& last, const Words& words) {
-    const QString size = BytesText(last.bytes);
+    const QString size = SizeTextOfItsClass(last.bytes);
     const QString lose =
         last.groups == 1
             ? QStringLiteral("Every file of 1 group is checked (%1): it would lose every copy.")
@@ -74,10 +69,6 @@ QString OutcomeText(const RemovalTally& tally, std::size_t checked, const Words&
     const auto kept = static_cast<qint64>(checked) - removed;
     if (kept > 0) text += QStringLiteral("; %1 kept").arg(locale.toString(kept));
     return text;
-}
-
-QString Counted(int count, const char* one, const char* many) {
-    return count == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(count);
 }
 
 // One notice for everything that stayed, or nothing.
@@ -135,7 +126,7 @@ QString KeptNotice(const RemovalTally& tally, const Words& words) {
 
 } // namespace
 
-bool DeleteCheckedFiles(ActionHost& host, int listIndex, Disposal disposal) {
+bool DeleteCheckedFiles(TaskHost& host, int listIndex, Disposal disposal) {
     const Words words = WordsFor(disposal);
     QPointer<ResultSet> results = &host.Results();
     if (listIndex < 0 || listIndex >= kResultListCount) return true;
@@ -191,17 +182,10 @@ bool DeleteCheckedFiles(ActionHost& host, int listIndex, Disposal disposal) {
     return true;
 }
 
-void DeleteCommand(ActionHost& host, Disposal disposal) {
+void DeleteCommand(TaskHost& host, Disposal disposal) {
     QPointer<ResultSet> results = &host.Results();
-    if (results->JobRunning()) {
-        host.Prompts().Notice(results->BusyNotice());
-        return;
-    }
-    // The load's end would mark the result as saved, hiding the deletion from the save question.
-    if (results->IsLoading()) {
-        host.Prompts().Notice(kLoadRunningNotice);
-        return;
-    }
+    // A load's end would mark the result as saved, hiding the deletion from the save question.
+    if (RefuseWhileBusy(*results, host.Prompts())) return;
     if (DeleteCheckedFiles(host, results->VisibleList(), disposal) && results)
         ShadeGroups(*results);
 }

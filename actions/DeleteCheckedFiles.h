@@ -4,7 +4,7 @@
 
 namespace quilder {
 
-class ActionHost;
+class TaskHost;
 
 inline const QString kNoFileForDeleting = QStringLiteral("No file for deleting!");
 inline const QString kDeleteQuestion =
@@ -29,10 +29,10 @@ enum class Disposal { Delete, Trash };
 // busy meanwhile, and Stop ends them with nothing deleted. A file that could not be deleted
 // keeps its rows and its check. False when the window closed during a yield: nothing was deleted
 // and the result set must not be touched.
-bool DeleteCheckedFiles(ActionHost& host, int list, Disposal disposal = Disposal::Delete);
+bool DeleteCheckedFiles(TaskHost& host, int list, Disposal disposal = Disposal::Delete);
 
 // The Delete Files command (and Move Files to Trash): the visible list, then the shading and
 // counts, unless a find job, a check or a load runs.
-void DeleteCommand(ActionHost& host, Disposal disposal = Disposal::Delete);
+void DeleteCommand(TaskHost& host, Disposal disposal = Disposal::Delete);
 
 } // namespace quilder

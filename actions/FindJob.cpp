@@ -1,6 +1,7 @@
 #include "FindJob.h"
 
 #include "ComparePhase.h"
+#include "Counted.h"
 #include "FilterPhase.h"
 #include "LoadResult.h"
 #include "PathText.h"
@@ -53,17 +54,13 @@ private:
     std::optional<StoreFailure> first_;
 };
 
-QString Counted(long long count, const char* one, const char* many) {
-    return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? one : many);
-}
-
 // The files and folders the scan left out by their names, told once at the end of the job.
 void ReportLeftOut(FindJobHost& host, const LeftOutNames& left) {
     const long long all = left.files + left.folders;
     if (all == 0) return;
     QStringList counts;
-    if (left.files > 0) counts << Counted(left.files, "file", "files");
-    if (left.folders > 0) counts << Counted(left.folders, "folder", "folders");
+    if (left.files > 0) counts << Counted(left.files, "1 file", "%1 files");
+    if (left.folders > 0) counts << Counted(left.folders, "1 folder", "%1 folders");
     QString text = counts.join(QLatin1String(" and ")) +
                    (all == 1 ? QLatin1String(" was left out because its name contains")
                              : QLatin1String(" were left out because their names contain")) +
@@ -74,7 +71,7 @@ void ReportLeftOut(FindJobHost& host, const LeftOutNames& left) {
 }
 
 void EndEarly(FindJobHost& host, const FirstFailure& failure) {
-    host.ClearStopRequest();
+    host.SetStopRequested(false);
     failure.Report(host);
 }
 
@@ -82,15 +79,7 @@ void EndEarly(FindJobHost& host, const FirstFailure& failure) {
 
 void RunFindJob(FindJobHost& host) {
     ResultSet& results = host.Results();
-    if (results.JobRunning()) {
-        host.Prompts().Notice(results.BusyNotice());
-        return;
-    }
-    if (results.IsLoading()) {
-        host.Prompts().Notice(kLoadRunningNotice);
-        return;
-    }
-    if (!host.OfferToSaveResult()) return;
+    if (RefuseWhileBusy(results, host.Prompts()) || !host.OfferToSaveResult()) return;
     if (!AnyClassTicked(host)) {
         host.Prompts().Notice(kNoClassMessage);
         return;
@@ -133,7 +122,7 @@ void RunFindJob(FindJobHost& host) {
     host.SetStatusText(failure.Report(host) ? kIncompleteStatus : QStringLiteral("Finished."));
     ReportLeftOut(host, scanned.leftOut);
     results.SetResultChanged(true);
-    host.ClearStopRequest();
+    host.SetStopRequested(false);
     results.SetCurrentResultFile(QString());
 }
 

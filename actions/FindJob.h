@@ -1,25 +1,20 @@
 #pragma once
 
 #include "EngineHost.h"
+#include "TaskHost.h"
 
 #include <QString>
 
 namespace quilder {
 
-class Prompt;
-class ResultSet;
-
-// What the find job needs of the window beyond the engine's host.
-class FindJobHost : public EngineHost {
+// What only the find job needs of the window, beyond the engine's host and a task's.
+class FindJobHost : public EngineHost, public virtual TaskHost {
 public:
-    virtual Prompt& Prompts() = 0;
-    virtual ResultSet& Results() = 0;
     // The loader timer: 0 stops it, any other value (re)starts it; each tick loads the groups
     // finished so far.
     virtual void SetLoaderInterval(int milliseconds) = 0;
     // Asks to save a result that would be thrown away; false when the user cancels.
     virtual bool OfferToSaveResult() = 0;
-    virtual void ClearStopRequest() = 0;
 };
 
 inline const QString kNoClassMessage =

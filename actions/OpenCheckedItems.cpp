@@ -1,16 +1,16 @@
 #include "OpenCheckedItems.h"
 
-#include "ActionHost.h"
 #include "DesktopKit.h"
 #include "Prompt.h"
 #include "ResultSet.h"
 #include "RowPaths.h"
+#include "TaskHost.h"
 
 #include <QStringList>
 
 namespace quilder {
 
-void OpenCheckedItems(ActionHost& host, int listIndex, bool folders) {
+void OpenCheckedItems(TaskHost& host, int listIndex, bool folders) {
     if (listIndex < 0 || listIndex >= kResultListCount) return;
     const ResultModel& list = host.Results().List(listIndex);
     if (list.RowCount() < 1) {
@@ -36,11 +36,11 @@ void OpenCheckedItems(ActionHost& host, int listIndex, bool folders) {
     host.Prompts().Notice(text);
 }
 
-void OpenFilesCommand(ActionHost& host) {
+void OpenFilesCommand(TaskHost& host) {
     OpenCheckedItems(host, host.Results().VisibleList(), false);
 }
 
-void OpenFoldersCommand(ActionHost& host) {
+void OpenFoldersCommand(TaskHost& host) {
     OpenCheckedItems(host, host.Results().VisibleList(), true);
 }
 

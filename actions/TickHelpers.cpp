@@ -1,9 +1,9 @@
 #include "TickHelpers.h"
 
-#include "ActionHost.h"
 #include "Prompt.h"
 #include "ResultSet.h"
 #include "SizeText.h"
+#include "TaskHost.h"
 
 #include <QLocale>
 #include <vector>
@@ -41,14 +41,14 @@ std::vector<char> CurrentChecks(const ResultModel& list) {
     return checks;
 }
 
-void Apply(ActionHost& host, ResultModel& list, const std::vector<char>& checks) {
+void Apply(TaskHost& host, ResultModel& list, const std::vector<char>& checks) {
     list.SetAllChecked(checks);
     host.SetStatusText(TickedText(list));
 }
 
 } // namespace
 
-void TickAllButOne(ActionHost& host, KeepRule rule) {
+void TickAllButOne(TaskHost& host, KeepRule rule) {
     ResultModel& list = host.Results().List(host.Results().VisibleList());
     std::vector<char> checks(static_cast<std::size_t>(list.RowCount()), 1);
     ForEachGroup(list, [&](int start, int end) {
@@ -57,7 +57,7 @@ void TickAllButOne(ActionHost& host, KeepRule rule) {
     Apply(host, list, checks);
 }
 
-void TickAllInFolder(ActionHost& host, int row) {
+void TickAllInFolder(TaskHost& host, int row) {
     ResultModel& list = host.Results().List(host.Results().VisibleList());
     if (row < 0 || row >= list.RowCount()) {
         host.Prompts().Notice(kNoRowForFolder);
@@ -78,7 +78,7 @@ void TickAllInFolder(ActionHost& host, int row) {
     if (whole > 0) host.Prompts().Notice(WholeGroupsTickedNotice(whole));
 }
 
-void UntickAll(ActionHost& host) {
+void UntickAll(TaskHost& host) {
     ResultModel& list = host.Results().List(host.Results().VisibleList());
     Apply(host, list, std::vector<char>(static_cast<std::size_t>(list.RowCount()), 0));
 }

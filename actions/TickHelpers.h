@@ -4,7 +4,7 @@
 
 namespace quilder {
 
-class ActionHost;
+class TaskHost;
 class ResultModel;
 
 // Which row of a group stays unticked.
@@ -16,12 +16,12 @@ enum class KeepRule {
 
 // The tick helpers act on the visible list and end by writing TickedText to the status panel.
 // Each group keeps exactly one row unticked; every other row of it is ticked.
-void TickAllButOne(ActionHost& host, KeepRule rule);
+void TickAllButOne(TaskHost& host, KeepRule rule);
 // Ticks every row whose file is in the folder of row `row` (not in its sub-folders); other rows
 // keep their ticks. One notice tells how many groups now have every row ticked. A row of -1
 // (none chosen) only asks for one.
-void TickAllInFolder(ActionHost& host, int row);
-void UntickAll(ActionHost& host);
+void TickAllInFolder(TaskHost& host, int row);
+void UntickAll(TaskHost& host);
 
 // "1,204 files ticked, 3.2 GB": the ticked rows of the list and their total size.
 QString TickedText(const ResultModel& list);

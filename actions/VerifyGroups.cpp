@@ -1,6 +1,5 @@
 #include "VerifyGroups.h"
 
-#include "ActionHost.h"
 #include "ContentSplit.h"
 #include "EntryState.h"
 #include "FileSystem.h"
@@ -10,6 +9,7 @@
 #include "ResultSet.h"
 #include "RowPaths.h"
 #include "ShadeGroups.h"
+#include "TaskHost.h"
 
 #include <QHash>
 #include <QLocale>
@@ -85,7 +85,7 @@ struct Tally {
 // Compares the groups one by one, yielding before every file and between large reads.
 class Verifier {
 public:
-    Verifier(ActionHost& host, QPointer<ResultSet> results)
+    Verifier(TaskHost& host, QPointer<ResultSet> results)
         : host_(host), results_(std::move(results)), folders_(FileSystemService()),
           splitter_(FileSystemService(), folders_, [this](std::size_t row) { return Yield(row); }) {
     }
@@ -115,11 +115,11 @@ private:
     bool Yield(std::size_t row) {
         host_.SetStatusText(QStringLiteral("Verifying '") + group_->paths[row] +
                             QStringLiteral("' (group %1 of %2)").arg(number_, total_));
-        closed_ = !host_.Yield() || !results_;
+        closed_ = !host_.YieldStillOpen() || !results_;
         return !closed_ && !host_.StopRequested();
     }
 
-    ActionHost& host_;
+    TaskHost& host_;
     QPointer<ResultSet> results_;
     FolderHandles folders_;
     ContentSplitter splitter_;
@@ -200,10 +200,9 @@ QString Notice(const Tally& tally) {
 
 } // namespace
 
-void VerifyGroupsCommand(ActionHost& host) {
+void VerifyGroupsCommand(TaskHost& host) {
     QPointer<ResultSet> results = &host.Results();
-    if (results->JobRunning()) return host.Prompts().Notice(results->BusyNotice());
-    if (results->IsLoading()) return host.Prompts().Notice(kLoadRunningNotice);
+    if (RefuseWhileBusy(*results, host.Prompts())) return;
     const std::vector<Group> groups = GroupsOf(results->AllList());
     if (groups.empty()) return host.Prompts().Notice(kNoGroupForVerifying);
 

@@ -4,7 +4,7 @@
 
 namespace quilder {
 
-class ActionHost;
+class TaskHost;
 
 inline const QString kNoGroupForVerifying = QStringLiteral("No group for verifying!");
 
@@ -16,6 +16,6 @@ inline const QString kNoGroupForVerifying = QStringLiteral("No group for verifyi
 // Stop ends it, leaving the groups verified so far split and the others as they were. New groups
 // get keys of the usual form, size "_" number, that no list holds yet. Then the lists are shaded
 // and counted and one notice tells what changed.
-void VerifyGroupsCommand(ActionHost& host);
+void VerifyGroupsCommand(TaskHost& host);
 
 } // namespace quilder

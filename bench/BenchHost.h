@@ -2,6 +2,7 @@
 
 #include "EngineHost.h"
 #include "GapProbe.h"
+#include "YieldPacer.h"
 
 #include <QStringList>
 #include <array>
@@ -31,9 +32,10 @@ public:
         return NodeChecked(position) ? folders_[position - 1] : QString();
     }
     bool StopRequested() const override { return false; }
+    void SetStopRequested(bool) override {}
     void SetAnimationInterval(int) override {}
 
-    const QString& Status() const { return status_; }
+    QString StatusText() const override { return status_; }
     // QUILDER_GAP_LOG=file, as in the window: the longest waits between event-loop turns.
     void StartGapProbe();
     void FinishGapProbe();

@@ -6,14 +6,14 @@
 // With --views every list is shown in a table view, as in the window. The temporary folder is
 // made in FOLDER (default: the system's temporary folder); on a file system mounted with
 // "discard" each deletion waits for the device, so the time spent deleting is shown apart.
-#include "ActionHost.h"
 #include "DeleteCheckedFiles.h"
 #include "DesktopKit.h"
-#include "EngineHost.h"
 #include "FileSystem.h"
 #include "PathText.h"
 #include "Prompt.h"
 #include "ResultSet.h"
+#include "TaskHost.h"
+#include "YieldPacer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -82,23 +82,23 @@ private:
     };
 };
 
-class BenchActionHost : public ActionHost {
+class BenchActionHost : public TaskHost {
 public:
     ResultSet& Results() override { return results; }
     Prompt& Prompts() override { return prompt; }
     DesktopKit& Desktop() override { return desktop; }
     // Paced as the window paces its yields.
-    bool Yield() override {
-        if (!pacer.Due()) return true;
+    void Yield() override {
+        if (!pacer.Due()) return;
         ++yields;
         QCoreApplication::processEvents();
         pacer.Ran();
-        return true;
     }
     bool StopRequested() const override { return false; }
     void SetStopRequested(bool) override {}
     QString StatusText() const override { return status; }
     void SetStatusText(const QString& text) override { status = text; }
+    void SetAnimationInterval(int) override {}
 
     ResultSet results;
     YesPrompt prompt;

@@ -5,7 +5,6 @@
 // (head), only in their last byte (tail), or not at all (same).
 //   verify-bench RESULT [OUT]
 //   verify-bench --make FOLDER COUNT BYTES head|tail|same RESULT
-#include "ActionHost.h"
 #include "BenchHost.h"
 #include "DesktopKit.h"
 #include "LoadResult.h"
@@ -13,6 +12,7 @@
 #include "Prompt.h"
 #include "ResultFile.h"
 #include "ResultSet.h"
+#include "TaskHost.h"
 #include "VerifyGroups.h"
 
 #include <QCoreApplication>
@@ -35,17 +35,18 @@ public:
     PromptAnswer AskYesNoDefaultNo(const QString&) override { return PromptAnswer::No; }
 };
 
-class VerifyHost : public ActionHost {
+class VerifyHost : public TaskHost {
 public:
     VerifyHost(ResultSet& results, DesktopKit* desktop) : results_(results), desktop_(desktop) {}
     ResultSet& Results() override { return results_; }
     Prompt& Prompts() override { return prompt_; }
     DesktopKit& Desktop() override { return *desktop_; } // not asked for by Verify Groups
-    bool Yield() override { return ++yields, true; }
+    void Yield() override { ++yields; }
     bool StopRequested() const override { return false; }
     void SetStopRequested(bool) override {}
     QString StatusText() const override { return {}; }
     void SetStatusText(const QString&) override {}
+    void SetAnimationInterval(int) override {}
     long long yields = 0;
 
 private:

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "EngineHost.h"
-
 #include <QString>
 #include <optional>
 #include <string>
 
 namespace quilder {
+
+enum class PhaseVerdict { Completed, Stopped };
 
 // A work-store file or folder that could not be written, with the system's reason. The job goes
 // on (a lost line costs at most a missed duplicate) but must not be reported as complete.

@@ -1,22 +1,18 @@
 #pragma once
 
 #include "DesktopKit.h"
+#include "TaskHost.h"
 
 namespace quilder {
 
 class EngineHost;
-class Prompt;
 
-// What the result-file commands need of the window.
-class ResultCommandHost {
+// What only the result-file commands need of the window, beyond a task's.
+class ResultCommandHost : public virtual TaskHost {
 public:
-    virtual ~ResultCommandHost() = default;
-
-    virtual Prompt& Prompts() = 0;
-    virtual DesktopKit& Desktop() = 0;
     // The owner of the file dialogs.
     virtual WindowHandle WindowId() = 0;
-    // The loader's host; also writes status panel 1.
+    // The loader's host: it reads the ticked classes as a find job does.
     virtual EngineHost& Engine() = 0;
 
     // New Job: ticks the "All Files" box (all seven classes become ticked and locked) and

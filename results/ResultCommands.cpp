@@ -84,16 +84,20 @@ bool ResultCommands::SaveResult(bool askName) {
     return SaveResultFile(results_, host_.Prompts(), path);
 }
 
-bool ResultCommands::RefuseWhileBusy() {
-    if (results_.JobRunning()) {
-        host_.Prompts().Notice(results_.BusyNotice());
+bool RefuseWhileBusy(const ResultSet& results, Prompt& prompt) {
+    if (results.JobRunning()) {
+        prompt.Notice(results.BusyNotice());
         return true;
     }
-    if (results_.IsLoading()) {
-        host_.Prompts().Notice(kLoadRunningNotice);
+    if (results.IsLoading()) {
+        prompt.Notice(kLoadRunningNotice);
         return true;
     }
     return false;
+}
+
+bool ResultCommands::RefuseWhileBusy() const {
+    return quilder::RefuseWhileBusy(results_, host_.Prompts());
 }
 
 void ResultCommands::NewJob() {
@@ -126,7 +130,7 @@ void ResultCommands::OpenResultFile() {
     ShadeGroups(results_);
     host_.OpenedFileLoadEnded();
     if (outcome.status == LoadOutcome::Status::Loaded) {
-        host_.Engine().SetStatusText(QStringLiteral("Finished."));
+        host_.SetStatusText(QStringLiteral("Finished."));
         // Save Result writes back to the file on screen, never into an earlier one.
         results_.SetCurrentResultFile(path);
         results_.SetResultChanged(false);
@@ -139,8 +143,8 @@ void ResultCommands::OpenResultFile() {
     }
     // The status bar says what happened too, also once the notice is closed.
     const bool inPart = outcome.status == LoadOutcome::Status::ReadInPart;
-    host_.Engine().SetStatusText(inPart ? QStringLiteral("The result file was read only in part.")
-                                        : QStringLiteral("The result file could not be read."));
+    host_.SetStatusText(inPart ? QStringLiteral("The result file was read only in part.")
+                               : QStringLiteral("The result file could not be read."));
     const QString reason =
         outcome.reason.isEmpty() ? QString() : QLatin1Char('\n') + outcome.reason;
     host_.Prompts().Notice((inPart ? QStringLiteral("The result file %1 was read only in part.%2")

@@ -4,6 +4,7 @@
 
 namespace quilder {
 
+class Prompt;
 class ResultCommandHost;
 class ResultSet;
 
@@ -12,6 +13,10 @@ inline const QString kSaveQuestion =
 inline const QString kNoResultNotice = QStringLiteral("No result for saving!");
 inline const QString kLoadRunningNotice =
     QStringLiteral("A result is being loaded. Wait until it has finished, then try again.");
+
+// A command that would change the lists refuses while a find job, a check or a load runs, and
+// tells the user why. True when it refused.
+bool RefuseWhileBusy(const ResultSet& results, Prompt& prompt);
 
 // "QDR Result Files (*.qdr)" and "All Files (*.*)", description and pattern separated by NULs.
 QString ResultFileFilter();
@@ -42,8 +47,7 @@ public:
     void LoaderTick();
 
 private:
-    // Tells the user why the lists cannot be replaced now (a job or a load runs).
-    bool RefuseWhileBusy();
+    bool RefuseWhileBusy() const;
 
     ResultSet& results_;
     ResultCommandHost& host_;

@@ -13,6 +13,10 @@ namespace quilder {
 // decimals, rounded, and the locale's decimal separator ("1.50 KB"). The unit comes from the
 // class of the row, not from the size itself.
 QString SizeText(std::uint64_t size, SizeUnit unit, const QLocale& locale = QLocale::system());
+// The same in the unit of the class the size falls in.
+inline QString SizeTextOfItsClass(std::uint64_t size) {
+    return SizeText(size, kSizeClasses[static_cast<std::size_t>(ClassOfSize(size))].unit);
+}
 
 // A total for a summary, one decimal in the largest unit it fills ("512 B", "3.2 GB"), with the
 // locale's decimal separator.

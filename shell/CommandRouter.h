@@ -1,37 +1,29 @@
 #pragma once
 
-#include <QHash>
-#include <QObject>
-#include <QString>
-#include <functional>
+#include "Command.h"
 
-class QToolBar;
-class QWidget;
+#include <QString>
+#include <array>
+#include <functional>
 
 namespace quilder {
 
-// Every command has one handler, that of its menu item; the item itself, its shortcut key and
-// the toolbar button only lead there.
-class CommandRouter : public QObject {
-    Q_OBJECT
-
+// Every command has one handler; its menu item, its shortcut key and a toolbar button only lead
+// there.
+class CommandRouter {
 public:
-    explicit CommandRouter(QObject* parent = nullptr) : QObject(parent) {}
+    // The handler of `command`; a second call replaces the first.
+    void Handle(Command command, std::function<void()> handler);
+    bool Handles(Command command) const { return static_cast<bool>(handlers_[IndexOf(command)]); }
 
-    // The handler of menu item `item` (the item's object name, "men0000" ...).
-    void Handle(const QString& item, std::function<void()> handler);
-    // Connects the menu items (actions named "men....") under `window` to their handlers, and
-    // the toolbar's buttons by their captions.
-    void Connect(QWidget& window, QToolBar* toolbar);
-
-    // Runs the handler of a menu item; an item without one does nothing.
-    void Run(const QString& item) const;
+    // Runs the handler of a command.
+    void Run(Command command) const;
     // The toolbar's button-click handler: the first button whose caption equals `caption`
-    // exactly leads to its menu item; any other caption does nothing.
+    // exactly leads to its command; any other caption does nothing.
     void ToolbarClicked(const QString& caption) const;
 
 private:
-    QHash<QString, std::function<void()>> handlers_;
+    std::array<std::function<void()>, kCommandCount> handlers_;
 };
 
 } // namespace quilder

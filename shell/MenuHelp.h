@@ -65,7 +65,6 @@ public:
     void Install(QMenu& menu);
     // After this no highlighting reaches the title.
     void Remove();
-    bool IsInstalled() const { return !connections_.isEmpty(); }
 
     void Highlighted(QAction* action);
 

@@ -1,27 +1,34 @@
 #include "frmPubMain.h"
 
+#include "ActionMenuPopup.h"
 #include "ClassSelector.h"
+#include "CommandController.h"
 #include "DesignFont.h"
+#include "DesktopKitService.h"
 #include "FileSystem.h"
 #include "FolderTree.h"
 #include "HeldGroups.h"
+#include "HelpWindow.h"
 #include "LineFile.h"
+#include "MenuHelp.h"
 #include "MenuTable.h"
 #include "MessageBoxPrompt.h"
 #include "PreparationFrame.h"
-#include "ResultCommands.h"
 #include "ResultFrame.h"
 #include "ResultListView.h"
 #include "ScanLists.h"
 #include "StoreWriter.h"
+#include "TitleReset.h"
 #include "Twips.h"
 #include "WorkStore.h"
 #include "frmPubAbout.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -77,8 +84,12 @@ frmPubMain::frmPubMain(const QString& programFolder, QWidget* parent)
     const int width = std::max(kDesignWidth, fra0_->TreeWidthTwips() + optionsWidth + 6 * 90);
     resize(TwipsAsPixels(width, dpi),
            TwipsAsPixels(kDesignHeight, dpi) + menuBar()->sizeHint().height());
-    ConnectCommands();
-    InstallMenuHelp();
+    SetDesktopKit([] { return &DesktopKitService(); });
+    controller_ = new CommandController(*this);
+    WatchContent();
+    // Last step of start-up.
+    menuHelp_ = new MenuHelp(*this, this);
+    menuHelp_->Install(*menuBar());
 }
 
 frmPubMain::~frmPubMain() {
@@ -96,6 +107,8 @@ void frmPubMain::CreateMenus() {
         QMenu* menu = menus[static_cast<std::size_t>(item.name[4] - '0')];
         auto* action = new QAction(this);
         action->setObjectName(Text(item.name));
+        menuItems_.push_back(action);
+        if (item.command) commandItems_[IndexOf(*item.command)] = action;
         if (item.caption == "-") {
             action->setSeparator(true);
         } else {
@@ -107,10 +120,6 @@ void frmPubMain::CreateMenus() {
     // The menu bar's own button for the menus a narrow window has no room for.
     if (auto* more = menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button")))
         more->setAccessibleName(QStringLiteral("More menus"));
-}
-
-QAction& frmPubMain::MenuItem(std::string_view name) const {
-    return *findChild<QAction*>(Text(name), Qt::FindDirectChildrenOnly);
 }
 
 void frmPubMain::CreateToolbar() {
@@ -164,6 +173,21 @@ void frmPubMain::CreateStatusBar() {
         panels_[i] = panel;
     }
     connect(&results_, &ResultSet::statusCountsTextChanged, panels_[1], &QLabel::setText);
+}
+
+void frmPubMain::WatchContent() {
+    auto* popup = new ActionMenuPopup(*menuBar()->findChild<QMenu*>(QStringLiteral("men01")), this);
+    auto* reset = new TitleReset(*this, this);
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             this, centralWidget(), fra0_, fra1_, &fra0_->Label(0), &fra0_->Label(1), &Tree(),
+             fra1_->Option(0).parentWidget()})
+        reset->Watch(*control);
+    for (int i = 0; i < kResultListCount; ++i) {
+        reset->Watch(Selector().Box(i));
+        reset->Watch(fra1_->Option(i));
+        reset->Watch(fra1_->List(i));
+        popup->Watch(fra1_->List(i));
+    }
 }
 
 void frmPubMain::CreateFrames() {
@@ -279,57 +303,6 @@ void frmPubMain::ShiftFrameContent() {
             child->move(child->x(), child->y() + contentShift_);
 }
 
-void frmPubMain::Yield() {
-    if (!yieldPacer_.Due()) return;
-    QCoreApplication::processEvents();
-    yieldPacer_.Ran();
-    if (gapProbe_) gapProbe_->Turn();
-}
-
-void frmPubMain::SetStatusText(const QString& text) {
-    if (gapProbe_) gapProbe_->SetStatus(text);
-    const QString& shown = panels_[0]->text();
-    const QString phase = text.section(QLatin1Char(' '), 0, 0);
-    const qint64 since = statusShown_.isValid() ? statusShown_.elapsed() : kStatusIntervalMs;
-    if (since < kStatusIntervalMs && !phase.isEmpty() &&
-        shown.section(QLatin1Char(' '), 0, 0) == phase) {
-        pendingStatus_ = text;
-        if (!statusDue_.isActive()) statusDue_.start(static_cast<int>(kStatusIntervalMs - since));
-        return;
-    }
-    ShowStatus(text);
-}
-
-void frmPubMain::ShowStatus(QString text) {
-    statusDue_.stop();
-    pendingStatus_.clear();
-    panels_[0]->setText(text);
-    statusShown_.start();
-}
-
-bool frmPubMain::ClassBoxTicked(int box) const {
-    return Selector().Ticked(box);
-}
-
-int frmPubMain::NodeCount() const {
-    return Tree().NodeCount();
-}
-
-bool frmPubMain::NodeChecked(int position) const {
-    const QTreeWidgetItem* node = Tree().Node(position);
-    return node && FolderTree::Checked(node);
-}
-
-int frmPubMain::NodeChildCount(int position) const {
-    const QTreeWidgetItem* node = Tree().Node(position);
-    return node ? node->childCount() : 0;
-}
-
-QString frmPubMain::NodeKey(int position) const {
-    const QTreeWidgetItem* node = Tree().Node(position);
-    return node ? FolderTree::Key(node) : QString();
-}
-
 void frmPubMain::ShowAbout() {
     if (!about_) about_ = new frmPubAbout([this] { return desktopKit_ ? desktopKit_() : nullptr; });
     about_->show();
@@ -340,11 +313,11 @@ void frmPubMain::ShowAbout() {
 void frmPubMain::closeEvent(QCloseEvent* event) {
     // Form_Unload. A job or a load that is yielding stops at its next check point; the window
     // object lives on until it has unwound.
-    RemoveMenuHelp();
+    // First step of shut-down: no menu help after this.
+    if (menuHelp_) menuHelp_->Remove();
     if (about_) about_->close();
     delete about_;
-    stopRequested_ = true;
-    closing_ = true;
+    controller_->WindowClosing();
     event->accept();
 }
 
@@ -359,7 +332,10 @@ void frmPubMain::ReleaseServices() {
     ReleaseStoreWriterService();
     ReleaseHeldGroupsService();
     ReleaseFileSystemService();
-    CloseHelpViewer();
+    // Last: a kit of its own closes the help window if it is open.
+    ReleaseDesktopKitService();
+    CloseHelpViewer(DesktopKitService());
+    ReleaseDesktopKitService();
 }
 
 } // namespace quilder

@@ -1,23 +1,18 @@
 #pragma once
 
-#include "ActionHost.h"
-#include "FindJob.h"
+#include "Command.h"
 #include "FormLayout.h"
-#include "GapProbe.h"
 #include "IntervalTimer.h"
 #include "Prompt.h"
-#include "ResultCommandHost.h"
 #include "ResultSet.h"
 #include "frmPubAbout.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
-#include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
-#include <string_view>
+#include <vector>
 
 class QLabel;
 class QToolBar;
@@ -25,9 +20,8 @@ class QToolBar;
 namespace quilder {
 
 class ClassSelector;
-class CommandRouter;
+class CommandController;
 class MenuHelp;
-class ResultCommands;
 class DesktopKit;
 class FolderTree;
 class PreparationFrame;
@@ -35,8 +29,8 @@ class Prompt;
 class ResultFrame;
 
 // The main window: toolbar, the frames "Preparation" and "Result", the status bar, the menus and
-// the two timers. It is also the engine's host.
-class frmPubMain : public QMainWindow, public FindJobHost, public ResultCommandHost {
+// the two timers. It builds and shows the controls; its controller runs the commands.
+class frmPubMain : public QMainWindow {
     Q_OBJECT
 
 public:
@@ -46,26 +40,9 @@ public:
     explicit frmPubMain(const QString& programFolder, QWidget* parent = nullptr);
     ~frmPubMain() override;
 
-    // EngineHost
-    void Yield() override;
-    void SetStatusText(const QString& text) override;
-    bool ClassBoxTicked(int box) const override;
-    int NodeCount() const override;
-    bool NodeChecked(int position) const override;
-    int NodeChildCount(int position) const override;
-    QString NodeKey(int position) const override;
-    bool StopRequested() const override { return stopRequested_; }
-    void SetAnimationInterval(int milliseconds) override { tim_.setInterval(milliseconds); }
-    bool Closing() const override { return closing_; }
-    void SetStopRequested(bool stop) { stopRequested_ = stop; }
-
-    // FindJobHost
-    void SetLoaderInterval(int milliseconds) override { timLoader_.setInterval(milliseconds); }
-    bool OfferToSaveResult() override;
-    void ClearStopRequest() override { stopRequested_ = false; }
-
-    // The controls, for the commands and the find job.
-    ResultSet& Results() override { return results_; }
+    // The controls, for the controller and the tests.
+    ResultSet& Results() { return results_; }
+    const ResultSet& Results() const { return results_; }
     PreparationFrame& Preparation() const { return *fra0_; }
     ClassSelector& Selector() const;
     FolderTree& Tree() const;
@@ -75,25 +52,16 @@ public:
     QLabel& StatusPanel(int panel) const { return *panels_[static_cast<std::size_t>(panel - 1)]; }
     IntervalTimer& tim() { return tim_; }
     IntervalTimer& timLoader() { return timLoader_; }
-    QAction& MenuItem(std::string_view name) const;
+    // The menu item of a command; the menu items in the order of the menu table, separators
+    // included.
+    QAction& Action(Command command) const { return *commandItems_[IndexOf(command)]; }
+    const std::vector<QAction*>& MenuItems() const { return menuItems_; }
 
-    // Every command's handler, by menu item; the find job and the file actions add theirs.
-    CommandRouter& Router() const { return *router_; }
-    // New Job, Open Result File, Save Result, the save question and the periodic load.
-    ResultCommands& FileCommands() const { return *resultCommands_; }
+    CommandController& Controller() const { return *controller_; }
 
     // Message boxes; tests hand in scripted answers.
+    Prompt& Prompts() { return *prompt_; }
     void SetPrompt(std::unique_ptr<Prompt> prompt) { prompt_ = std::move(prompt); }
-
-    // ResultCommandHost
-    Prompt& Prompts() override;
-    DesktopKit& Desktop() override;
-    WindowHandle WindowId() override;
-    EngineHost& Engine() override;
-    void TickAllFilesBox() override;
-    void RefillFolderTree() override;
-    void OpenedFileLoadBegins() override;
-    void OpenedFileLoadEnded() override;
 
     // The About box: one instance, modeless, without an owner; shown again when open.
     void ShowAbout();
@@ -118,36 +86,24 @@ private:
     void CreateToolbar();
     void CreateStatusBar();
     void CreateFrames();
+    // The Action menu over the result lists, and the title reset over the content.
+    void WatchContent();
     void ShiftFrameContent();
     // The smallest window in which every control keeps room to be used, once the toolbar, the
     // status bar and the frames' content have their places.
     void SetMinimumWindowSize(const ClientArea& client, int menuBottom);
 
-    // The commands' seams (CommandHooks.cpp).
-    void ConnectCommands();
-    void InstallMenuHelp();
-    void RemoveMenuHelp();
-    void CloseHelpViewer();
-    // Find, Stop, Delete Files, Open/Run Files, Open Folders and the status animation
-    // (JobHooks.cpp).
-    void ConnectJobCommands();
-    // The commands added after the standard Action items: Move Files to Trash, Verify Groups, the
-    // tick helpers (ExtraHooks.cpp).
-    void ConnectExtraCommands();
-    // The row the Action menu's commands mean: the current row of the visible list, which a
-    // right click moves to the row under the pointer. -1 for none.
-    int ChosenRow() const;
-
     ResultSet results_;
     IntervalTimer tim_{QStringLiteral("tim")};
     IntervalTimer timLoader_{QStringLiteral("timLoader")};
+    std::vector<QAction*> menuItems_;
+    std::array<QAction*, kCommandCount> commandItems_{};
     QToolBar* tlb_ = nullptr;
     PreparationFrame* fra0_ = nullptr;
     ResultFrame* fra1_ = nullptr;
     std::array<QLabel*, 3> panels_{};
     std::unique_ptr<Prompt> prompt_;
-    std::unique_ptr<ResultCommands> resultCommands_;
-    CommandRouter* router_ = nullptr;
+    CommandController* controller_ = nullptr;
     MenuHelp* menuHelp_ = nullptr;
     QPointer<frmPubAbout> about_;
     std::function<DesktopKit*()> desktopKit_;
@@ -155,23 +111,6 @@ private:
     int contentShift_ = 0; // pixels
     QSize minimumSize_;
     bool contentShifted_ = false;
-    bool stopRequested_ = false;
-    bool closing_ = false;
-    std::unique_ptr<ActionHost> actionHost_;
-    YieldPacer yieldPacer_;
-    // A job's status text changes per folder or list, thousands of times a second, and a screen
-    // reader reads every change: within one phase the panel shows the latest text at most every
-    // kStatusIntervalMs (the pace of the dots' animation).
-    static constexpr int kStatusIntervalMs = 200;
-    void ShowStatus(QString text);
-    QElapsedTimer statusShown_;
-    QTimer statusDue_;
-    QString pendingStatus_;
-    // QUILDER_GAP_LOG=file: the job's longest waits between event-loop turns go to that file.
-    QString gapLog_;
-    std::unique_ptr<GapProbe> gapProbe_;
-    void StartGapProbe();
-    void FinishGapProbe();
 };
 
 } // namespace quilder

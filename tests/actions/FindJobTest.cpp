@@ -1,6 +1,5 @@
 #include "FindJob.h"
 
-#include "ActionHost.h"
 #include "DeleteCheckedFiles.h"
 #include "FakeEngineHost.h"
 #include "LineReader.h"
@@ -10,6 +9,7 @@
 #include "RowPaths.h"
 #include "ScriptedPrompt.h"
 #include "StoreWriter.h"
+#include "TaskHost.h"
 #include "TestTree.h"
 #include "WorkStore.h"
 
@@ -27,30 +27,13 @@ public:
     ResultSet& Results() override { return results; }
     void SetLoaderInterval(int ms) override { loaderInterval = ms; }
     bool OfferToSaveResult() override { return offer; }
-    void ClearStopRequest() override { stop = false; }
+    DesktopKit& Desktop() override { return kit; }
 
     ScriptedPrompt prompt;
+    RecordingDesktopKit kit;
     ResultSet results;
     int loaderInterval = 0;
     bool offer = true;
-};
-
-// The file actions' view of the same window: one stop request, one result set.
-class FakeActionHost : public ActionHost {
-public:
-    explicit FakeActionHost(FakeFindJobHost& window) : window_(window) {}
-    ResultSet& Results() override { return window_.results; }
-    Prompt& Prompts() override { return window_.prompt; }
-    DesktopKit& Desktop() override { return kit_; }
-    bool Yield() override { return window_.Yield(), true; }
-    bool StopRequested() const override { return window_.stop; }
-    void SetStopRequested(bool stop) override { window_.stop = stop; }
-    QString StatusText() const override { return {}; }
-    void SetStatusText(const QString& text) override { window_.SetStatusText(text); }
-
-private:
-    FakeFindJobHost& window_;
-    RecordingDesktopKit kit_;
 };
 
 class FindJob : public ::testing::Test {
@@ -225,8 +208,7 @@ TEST_F(FindJob, StopDuringTheDeleteCheckEndsOnlyTheCheck) {
         RunFindJob(host);
         host.stop = true;
     };
-    FakeActionHost actions(host);
-    DeleteCommand(actions);
+    DeleteCommand(host);
     EXPECT_EQ(host.prompt.notices, (QStringList{kDeleteCheckingNotice, kDeleteStoppedNotice}));
     EXPECT_EQ(TestTree::Read(tree.Path("data/b/one")), "same bytes");
     EXPECT_EQ(Rows(0), 6);

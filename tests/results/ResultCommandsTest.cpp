@@ -13,6 +13,15 @@ using Answer = PromptAnswer;
 
 class ResultCommandsTest : public ResultsFixture, public ResultCommandHost {
 protected:
+    // A task's progress is the fake engine host's, so that its record holds every status text.
+    void Yield() override { host.Yield(); }
+    bool Closing() const override { return host.Closing(); }
+    QString StatusText() const override { return host.StatusText(); }
+    void SetStatusText(const QString& text) override { host.SetStatusText(text); }
+    bool StopRequested() const override { return host.StopRequested(); }
+    void SetStopRequested(bool stop) override { host.SetStopRequested(stop); }
+    void SetAnimationInterval(int ms) override { host.SetAnimationInterval(ms); }
+    ResultSet& Results() override { return results; }
     Prompt& Prompts() override { return prompt; }
     DesktopKit& Desktop() override { return kit; }
     WindowHandle WindowId() override { return 7; }

@@ -1,5 +1,6 @@
 #include "AboutAddresses.h"
 #include "ClassSelector.h"
+#include "CommandController.h"
 #include "DesktopKit.h"
 #include "FolderTree.h"
 #include "FormLayout.h"
@@ -38,8 +39,9 @@ TEST(MainWindowTest, StartsInTheDesignStateWithoutTouchingTheDisk) {
     EXPECT_TRUE(window.ResultsFrame().Option(0).isChecked());
     EXPECT_FALSE(window.tim().isActive() || window.timLoader().isActive());
     // A position past the count reads as an unchecked node without children.
-    EXPECT_FALSE(window.NodeChecked(window.NodeCount() + 1) ||
-                 window.NodeChildCount(window.NodeCount() + 1) != 0);
+    const CommandController& host = window.Controller();
+    EXPECT_FALSE(host.NodeChecked(host.NodeCount() + 1) ||
+                 host.NodeChildCount(host.NodeCount() + 1) != 0);
 
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -88,17 +90,17 @@ TEST(MainWindowTest, StatusTextsOfOnePhaseAreThinnedAndTheLatestWins) {
     int changes = 0;
     QElapsedTimer clock;
     clock.start();
-    window.SetStatusText(QStringLiteral("Comparing '/a/0'"));
+    window.Controller().SetStatusText(QStringLiteral("Comparing '/a/0'"));
     for (int i = 1; i <= 500; ++i) {
         const QString before = panel.text();
-        window.SetStatusText(QStringLiteral("Comparing '/a/%1'").arg(i));
+        window.Controller().SetStatusText(QStringLiteral("Comparing '/a/%1'").arg(i));
         changes += panel.text() != before;
     }
     EXPECT_LE(changes, clock.elapsed() / 200);
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return panel.text() == QStringLiteral("Comparing '/a/500'"); }));
-    window.SetStatusText(QStringLiteral("Comparing '/a/501'"));
-    window.SetStatusText(QStringLiteral("Finished."));
+    window.Controller().SetStatusText(QStringLiteral("Comparing '/a/501'"));
+    window.Controller().SetStatusText(QStringLiteral("Finished."));
     EXPECT_EQ(panel.text(), QStringLiteral("Finished."));
 }
 
@@ -136,9 +138,9 @@ TEST(AboutBoxTest, OneModelessBoxWithFixedSizeLinksAndEsc) {
     frmPubMain window(programFolder.path());
     test::RecordingDesktopKit kit;
     window.SetDesktopKit([&kit] { return &kit; });
-    window.MenuItem("men0211").trigger();
+    window.Action(Command::About).trigger();
     QPointer<frmPubAbout> about = window.About();
-    window.MenuItem("men0211").trigger();
+    window.Action(Command::About).trigger();
     ASSERT_TRUE(about && about == window.About() && !about->isModal());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
     about->resize(about->FittedSize() * 2);

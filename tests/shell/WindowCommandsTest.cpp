@@ -1,8 +1,10 @@
+#include "CommandController.h"
 #include "CommandRouter.h"
 #include "FileSystem.h"
 #include "FolderTree.h"
 #include "HelpWindow.h"
 #include "MenuHelp.h"
+#include "MenuTable.h"
 #include "ScriptedPrompt.h"
 #include "TestTree.h"
 #include "frmPubAbout.h"
@@ -32,28 +34,46 @@ protected:
 };
 
 TEST_F(WindowCommandsTest, EveryMenuItemKeyAndToolbarCaptionReachesItsHandler) {
-    const char* routes[][3] = {
-        {"men0000", "Ctrl+N", "New"}, {"men0001", "Ctrl+O", "Open"}, {"men0003", "Ctrl+S", "Save"},
-        {"men0004", "", ""},          {"men0006", "", ""},           {"men0100", "F3", "Find"},
-        {"men0101", "F6", "Stop"},    {"men0103", "Del", "Delete"},  {"men0104", "F5", "Open/Run"},
-        {"men0105", "F7", ""},        {"men0200", "F1", ""},         {"men0202", "", ""},
-        {"men0203", "", ""},          {"men0204", "", ""},           {"men0206", "", ""},
-        {"men0211", "", ""}}; // menu item, key, toolbar caption
-    QStringList ran;
+    // Every command of the menus has a handler of the window's own.
+    for (const MenuItemInfo& item : kMenuItems) {
+        if (item.command) {
+            EXPECT_TRUE(window.Controller().Router().Handles(*item.command)) << item.name;
+        }
+    }
+
+    const std::tuple<Command, const char*, const char*> routes[] = {
+        {Command::NewJob, "Ctrl+N", "New"},
+        {Command::OpenResultFile, "Ctrl+O", "Open"},
+        {Command::SaveResult, "Ctrl+S", "Save"},
+        {Command::SaveResultAs, "", ""},
+        {Command::Exit, "", ""},
+        {Command::FindDuplicateFiles, "F3", "Find"},
+        {Command::StopCurrentJob, "F6", "Stop"},
+        {Command::DeleteFiles, "Del", "Delete"},
+        {Command::OpenRunFiles, "F5", "Open/Run"},
+        {Command::OpenFolders, "F7", ""},
+        {Command::HelpTopics, "F1", ""},
+        {Command::TechnologyForum, "", ""},
+        {Command::WebPage, "", ""},
+        {Command::ContactSupport, "", ""},
+        {Command::CheckLatestVersion, "", ""},
+        {Command::About, "", ""}}; // command, key, toolbar caption
+    std::vector<Command> ran;
+    CommandRouter& router = window.Controller().Router();
     for (const auto& route : routes)
-        window.Router().Handle(route[0], [&ran, &route] { ran << route[0]; });
+        router.Handle(std::get<0>(route), [&ran, &route] { ran.push_back(std::get<0>(route)); });
     window.Tree().setFocus(); // keys work whichever control has the focus
-    for (const auto& route : routes) {
-        window.MenuItem(route[0]).trigger();
-        if (*route[1]) QTest::keySequence(&window.Tree(), QKeySequence(route[1]));
+    for (const auto& [command, key, caption] : routes) {
+        window.Action(command).trigger();
+        if (*key) QTest::keySequence(&window.Tree(), QKeySequence(key));
         for (QAction* button : window.Toolbar().actions())
-            if (button->text() == route[2])
+            if (button->text() == caption)
                 QTest::mouseClick(window.Toolbar().widgetForAction(button), Qt::LeftButton);
-        EXPECT_EQ(ran, QStringList(1 + (*route[1] ? 1 : 0) + (*route[2] ? 1 : 0), route[0]));
+        EXPECT_EQ(ran, std::vector<Command>(1 + (*key ? 1 : 0) + (*caption ? 1 : 0), command));
         ran.clear();
     }
-    window.Router().ToolbarClicked("new");
-    EXPECT_TRUE(ran.isEmpty());
+    router.ToolbarClicked("new");
+    EXPECT_TRUE(ran.empty());
 }
 
 // Each menu as the window builds it starts with the standard items (name, caption with its
@@ -104,13 +124,13 @@ TEST_F(WindowCommandsTest, MenuHelpThenShutDownClosesHelpAndAbout) {
     QAction tabbed("&Save Result\tCtrl+S");
     Q_EMIT file.hovered(&tabbed);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Saves result listing to file <Ctrl + S>."));
-    Q_EMIT file.hovered(&window.MenuItem("men0004"));
-    for (QAction* nothing : {file.menuAction(), &window.MenuItem("men0002")})
+    Q_EMIT file.hovered(&window.Action(Command::SaveResultAs));
+    for (QAction* nothing : {file.menuAction(), window.MenuItems()[2]})
         Q_EMIT window.menuBar()->hovered(nothing), Q_EMIT file.hovered(nothing);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Saves result listing to a new file."));
 
     for (int i = 0; i < 2; ++i)
-        window.MenuItem("men0200").trigger(), window.MenuItem("men0211").trigger();
+        window.Action(Command::HelpTopics).trigger(), window.Action(Command::About).trigger();
     QList<QPointer<QWidget>> opened;
     for (QWidget* top : QApplication::topLevelWidgets())
         if (top->isVisible() && (qobject_cast<HelpWindow*>(top) || qobject_cast<frmPubAbout*>(top)))
@@ -127,7 +147,7 @@ TEST_F(WindowCommandsTest, MenuHelpThenShutDownClosesHelpAndAbout) {
     EXPECT_GE(pictures, 5);
     window.close();
     window.ReleaseServices();
-    Q_EMIT file.hovered(&window.MenuItem("men0000")); // no menu help after shut-down
+    Q_EMIT file.hovered(&window.Action(Command::NewJob)); // no menu help after shut-down
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Saves result listing to a new file."));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (const QPointer<QWidget>& top : opened)
@@ -150,7 +170,8 @@ TEST_F(WindowCommandsTest, FindListsTheGroupsAndClosingDuringAJobUnwindsCleanly)
     EXPECT_EQ(window.StatusPanel(2).text(), "2 files in 1 groups.");
 
     QTimer::singleShot(0, &window, [this] { window.close(); });
-    window.MenuItem("men0100").trigger(); // the question to save comes first: answered No
+    window.Action(Command::FindDuplicateFiles)
+        .trigger(); // the question to save comes first: answered No
     EXPECT_FALSE(window.isVisible());
     EXPECT_NE(window.StatusPanel(1).text(), "Finished."); // ended at its first check point
     EXPECT_FALSE(window.Results().JobRunning());

@@ -25,6 +25,9 @@ public:
         ++yields;
         if (onYield) onYield(yields);
     }
+    QString StatusText() const override {
+        return statusTexts.isEmpty() ? QString() : statusTexts.last();
+    }
     void SetStatusText(const QString& text) override { statusTexts << text; }
     bool ClassBoxTicked(int box) const override { return boxTicked ? boxTicked(box) : boxes[box]; }
     int NodeCount() const override { return static_cast<int>(nodes.size()); }
@@ -33,6 +36,7 @@ public:
     int NodeChildCount(int p) const override { return Has(p) ? nodes[p - 1].children : 0; }
     QString NodeKey(int p) const override { return Has(p) ? nodes[p - 1].key : QString(); }
     bool StopRequested() const override { return stop; }
+    void SetStopRequested(bool request) override { stop = request; }
     bool Closing() const override { return closing; }
     void SetAnimationInterval(int ms) override { intervals.push_back(ms); }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ActionHost.h"
 #include "PathText.h"
 #include "RecordingDesktopKit.h"
 #include "ResultSet.h"
 #include "ScriptedPrompt.h"
+#include "TaskHost.h"
 
 #include <functional>
 #include <string>
@@ -15,19 +15,19 @@ namespace quilder::test {
 // The window and the desktop as the file commands see them: a result set, scripted answers, a
 // recording desktop, status panel 1, the stop flag, and a hook that runs at every yield (where
 // another program may act while a command compares).
-class TestActionHost : public ActionHost {
+class TestActionHost : public TaskHost {
 public:
     ResultSet& Results() override { return results; }
     Prompt& Prompts() override { return prompt; }
     DesktopKit& Desktop() override { return kit; }
-    bool Yield() override {
+    void Yield() override {
         if (onYield) onYield();
-        return true;
     }
     bool StopRequested() const override { return stop; }
     void SetStopRequested(bool request) override { stop = request; }
     QString StatusText() const override { return status; }
     void SetStatusText(const QString& text) override { status = text; }
+    void SetAnimationInterval(int) override {}
 
     // Rows of one group, named by their paths, with the key; size and date are the caller's.
     static std::vector<ResultRow> RowsOf(const QString& key,
