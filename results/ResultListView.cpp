@@ -50,8 +50,7 @@ int WidestDateText(const QFontMetrics& metrics) {
     return widest;
 }
 
-ResultListView::ResultListView(ResultModel& model, int index, QWidget* parent)
-    : QTreeView(parent), model_(model) {
+ResultListView::ResultListView(ResultModel& model, int index, QWidget* parent) : QTreeView(parent) {
     setObjectName(QStringLiteral("lsv%1").arg(index));
     setToolTip(QString::fromLatin1(kResultListTooltip.data(),
                                    static_cast<qsizetype>(kResultListTooltip.size())));
@@ -62,7 +61,7 @@ ResultListView::ResultListView(ResultModel& model, int index, QWidget* parent)
     setAllColumnsShowFocus(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSortingEnabled(false);
-    setModel(&model_);
+    setModel(&model);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     setColumnHidden(kSortColumn, true);
