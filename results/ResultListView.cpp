@@ -4,6 +4,7 @@
 #include "ResultColumns.h"
 #include "ResultModel.h"
 #include "SizeText.h"
+#include "Twips.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -70,7 +71,7 @@ ResultListView::ResultListView(ResultModel& model, int index, QWidget* parent) :
 
 void ResultListView::ApplyDesignWidths() {
     for (int c = 0; c < kResultColumnCount; ++c)
-        setColumnWidth(c, TwipsToPixels(kResultColumns[static_cast<std::size_t>(c)].widthTwips,
+        setColumnWidth(c, TwipsAsPixels(kResultColumns[static_cast<std::size_t>(c)].widthTwips,
                                         logicalDpiX()));
     FitTextColumns();
 }
