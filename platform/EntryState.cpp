@@ -1,5 +1,7 @@
 #include "EntryState.h"
 
+#include "MountPoints.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -108,6 +108,16 @@ std::string TextToPath(const QString& text) {
     return out;
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/') return folder + name;
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    path += '/';
+    path += name;
+    return path;
+}
+
 bool HasLineBreakOrTab(std::string_view path) {
     return path.find_first_of("\r\n\t") != std::string_view::npos;
 }

@@ -15,4 +15,8 @@ std::string TextToPath(const QString& text);
 // A path holding one of these bytes cannot be stored as a line of a line file without ambiguity.
 bool HasLineBreakOrTab(std::string_view path);
 
+// Joins a folder and a name with one separator; a folder that already ends with one (the root)
+// gets none added.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
 } // namespace quilder

@@ -1,6 +1,6 @@
 #include "ResultListView.h"
 
-#include "FileSystem.h"
+#include "ModifiedDateText.h"
 #include "ResultColumns.h"
 #include "ResultModel.h"
 #include "SizeText.h"
