@@ -3,6 +3,7 @@
 #include <QString>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace quilder {
 
@@ -18,5 +19,7 @@ bool HasLineBreakOrTab(std::string_view path);
 // Joins a folder and a name with one separator; a folder that already ends with one (the root)
 // gets none added.
 std::string JoinPath(const std::string& folder, const std::string& name);
+// Splits a path at its last separator into the folder ("/" for the root) and the name.
+std::pair<std::string, std::string> SplitEntryPath(const std::string& path);
 
 } // namespace quilder
