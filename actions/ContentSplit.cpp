@@ -3,6 +3,7 @@
 #include "EntryState.h"
 #include "FileIdentity.h"
 #include "FileSystem.h"
+#include "PathText.h"
 
 #include <xxhash.h>
 

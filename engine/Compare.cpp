@@ -1,6 +1,7 @@
 #include "Compare.h"
 
 #include "FileSystem.h"
+#include "ReadHandle.h"
 #include "SampleBlocks.h"
 
 #include <cstring>

@@ -2,6 +2,7 @@
 
 #include "FileSystem.h"
 #include "LineFile.h"
+#include "PathText.h"
 #include "ScanLists.h"
 #include "SizeClass.h"
 #include "WorkStore.h"

@@ -1,5 +1,7 @@
 #include "Fingerprint.h"
 
+#include "ReadHandle.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>

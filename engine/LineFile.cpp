@@ -1,6 +1,7 @@
 #include "LineFile.h"
 
 #include "FileSystem.h"
+#include "ReadHandle.h"
 #include "Service.h"
 #include "WorkStore.h"
 

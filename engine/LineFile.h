@@ -33,7 +33,6 @@ public:
     // Forgets pending lines of files below a folder that is about to be deleted.
     void DiscardUnder(const std::string& folder);
 
-    std::size_t PendingBytes() const { return pendingBytes_; }
     // The first write that failed since the last call, and forgets it.
     std::optional<StoreFailure> TakeFailure();
 

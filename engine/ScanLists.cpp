@@ -1,6 +1,7 @@
 #include "ScanLists.h"
 
 #include "FileSystem.h"
+#include "PathText.h"
 #include "Service.h"
 #include "StoreWriter.h"
 #include "WorkStore.h"

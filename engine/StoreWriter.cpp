@@ -1,6 +1,7 @@
 #include "StoreWriter.h"
 
 #include "FileSystem.h"
+#include "PathText.h"
 #include "Service.h"
 
 #include <algorithm>

@@ -1,7 +1,9 @@
 #include "WorkStore.h"
 
+#include "EntryTreeRemoval.h"
 #include "HeldGroups.h"
 #include "LineFile.h"
+#include "PathText.h"
 #include "ScanLists.h"
 #include "StoreWriter.h"
 

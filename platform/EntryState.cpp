@@ -1,5 +1,7 @@
 #include "EntryState.h"
 
+#include "MountPoints.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -29,16 +31,6 @@ FolderId IdOf(const struct stat& st) {
 }
 
 } // namespace
-
-std::pair<std::string, std::string> SplitEntryPath(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return {std::string(), path};
-    std::string folder = path.substr(0, slash);
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
-    if (folder.empty()) folder.assign(1, '/');
-    return {std::move(folder), path.substr(slash + 1)};
-}
 
 std::optional<FolderId> FolderIdOf(const std::string& path) {
     struct stat st {};

@@ -60,9 +60,6 @@ struct EntryLook {
     RecordedEntry entry; // the folder's identity is known unless its folder was not reached
 };
 
-// Splits a path at its last separator into the folder ("/" for the root) and the name.
-std::pair<std::string, std::string> SplitEntryPath(const std::string& path);
-
 // The identity of the folder a path names now, links in the path followed.
 std::optional<FolderId> FolderIdOf(const std::string& path);
 

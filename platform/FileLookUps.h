@@ -29,7 +29,6 @@ private:
         std::string_view path;
         std::optional<FileFacts> facts;
     };
-    void LookUpFolder(std::string_view folder, const std::vector<std::size_t>& files);
 
     FileSystem& fs_;
     std::vector<Answer> answers_;

@@ -7,19 +7,9 @@
 #include <unistd.h>
 
 // The service's operations live by concern beside this file: Drives, FolderListing (with
-// FolderReading, the one loop that reads a folder), LookUps, FileReads, FileWrites, Removals.
+// FolderReading, the one loop that reads a folder), FileLookUps, FileReads, FileWrites, Removals.
 
 namespace quilder {
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '/') return folder + name;
-    std::string path;
-    path.reserve(folder.size() + 1 + name.size());
-    path += folder;
-    path += '/';
-    path += name;
-    return path;
-}
 
 FileSystem::FileSystem() = default;
 FileSystem::~FileSystem() = default;

@@ -1,11 +1,9 @@
 #pragma once
 
+#include "FileRecords.h"
 #include "SafeRemoval.h"
 
-#include <QDateTime>
-#include <QString>
-#include <algorithm>
-#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -14,81 +12,6 @@
 #include <vector>
 
 namespace quilder {
-
-struct Drive {
-    std::string key; // the mount's root path; also the drive's root folder
-    QString caption; // volume name (or share) + " (" + key + ")"
-};
-
-struct FileEntry {
-    std::string name;
-    std::string path;
-    std::uint64_t size = 0;
-};
-
-// A folder's identity, whatever path reached it.
-struct FolderId {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    bool operator==(const FolderId&) const = default;
-};
-struct FolderIdHash {
-    std::size_t operator()(const FolderId& id) const { return id.inode * 31 + id.device; }
-};
-
-struct FolderEntry {
-    std::string name;
-    std::string path;
-    FolderId id;
-};
-
-struct FolderListing {
-    FolderId id; // of the listed folder itself
-    std::vector<FileEntry> files;
-    std::vector<FolderEntry> folders;
-};
-
-// What a listing learns of one entry without following it.
-struct EntryStatus {
-    enum class Kind { File, Folder, Other } kind = Kind::Other;
-    std::uint64_t size = 0;
-    FolderId id;
-    bool mountRootKnown = false; // the system can tell a mount's root (bind mounts included)
-    bool mountRoot = false;
-};
-
-// A sub-folder is not entered when it is the root of a mount. Where the system cannot tell, a
-// change of device stands for one; a btrfs sub-volume (another device, same mount) is entered.
-bool IsMountPoint(const EntryStatus& entry, std::uint64_t parentDevice);
-// The same for an entry of an open folder, file or folder, without following a link; false
-// when the entry cannot be looked at. A file that is a mount's root is never listed, and must
-// never be deleted as a copy: it is its source under another path.
-bool IsMountRootAt(int folder, const std::string& name);
-
-// What a result row needs to know of a file.
-struct FileFacts {
-    std::uint64_t size = 0;
-    std::int64_t modifiedSeconds = 0; // since the epoch
-};
-
-// Joins a folder and a name with one separator; a folder that already ends with one (the root)
-// gets none added.
-std::string JoinPath(const std::string& folder, const std::string& name);
-
-// Removes whatever the entry of the open folder is (a folder with everything in it), following
-// no link; true when it is gone. It never leaves the open folder's file system: a mount point
-// (file or folder), or a folder on another device, is left in place with all it holds, and the
-// first such path, below `folder`, is handed back in `leftMount`. Touches no shared state: safe
-// on any thread. Once `stop` is set it gives up, leaving what it has not reached yet.
-bool RemoveEntryTreeAt(int folder, const std::string& name, const std::atomic<bool>* stop = nullptr,
-                       std::string* leftMount = nullptr);
-
-// The system locale's short date, a blank and its time with seconds but no time-zone name; no
-// time at exactly midnight.
-QString ModifiedDateText(const QDateTime& when);
-// The same for a time in seconds since the epoch, in local time. Files often share their times,
-// and formatting is dear, so recent answers are remembered.
-QString ModifiedDateText(std::int64_t secondsSinceEpoch);
 
 // The program's way to the file system. Every operation reports failure as a value. Tests
 // derive from it to make single paths fail, or hand in temporary folders as drives.
@@ -178,43 +101,10 @@ private:
     std::optional<std::vector<Drive>> replacedDrives_;
 };
 
-// An open file for reading that is always closed, whatever way the scope is left.
 // Whether a file-system service may be called from several threads at once. The platform's own
 // keeps no state between its system calls; a replaced one (a test's seam) may record or fail
 // calls in shared members, and is then called from one thread only.
 bool SafeOnAnyThread(const FileSystem& fs);
-
-class ReadHandle {
-public:
-    ReadHandle(FileSystem& fs, const std::string& path) : fs_(fs), fd_(fs.OpenRead(path, &facts_)) {
-        size_ = facts_.size;
-    }
-    ReadHandle(FileSystem& fs, int folder, const std::string& name)
-        : fs_(fs), fd_(fs.OpenReadAt(folder, name, &size_)) {}
-    ~ReadHandle() {
-        if (fd_ >= 0) fs_.CloseRead(fd_);
-    }
-    ReadHandle(const ReadHandle&) = delete;
-    ReadHandle& operator=(const ReadHandle&) = delete;
-    bool IsOpen() const { return fd_ >= 0; }
-    std::uint64_t Size() const { return size_; } // when it was opened
-    // Size and time when it was opened; the time only for a handle opened by path.
-    const FileFacts& Facts() const { return facts_; }
-    // Reads stop at the size the file had when it was opened, which spares the read that would
-    // only find the end.
-    long long ReadAt(void* buffer, std::size_t length, std::uint64_t offset) {
-        if (offset >= size_) return 0;
-        return fs_.ReadAt(fd_, buffer,
-                          static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset)),
-                          offset);
-    }
-
-private:
-    FileSystem& fs_;
-    FileFacts facts_{UINT64_MAX, 0};
-    std::uint64_t size_ = UINT64_MAX;
-    int fd_;
-};
 
 // The process's file-system service: created on first use, replaceable by tests, released at
 // shut-down.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileSystem.h"
+#include "ReadHandle.h"
 
 #include <memory>
 #include <string>

@@ -108,6 +108,26 @@ std::string TextToPath(const QString& text) {
     return out;
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/') return folder + name;
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    path += '/';
+    path += name;
+    return path;
+}
+
+std::pair<std::string, std::string> SplitEntryPath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {std::string(), path};
+    std::string folder = path.substr(0, slash);
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    if (folder.empty()) folder.assign(1, '/');
+    return {std::move(folder), path.substr(slash + 1)};
+}
+
 bool HasLineBreakOrTab(std::string_view path) {
     return path.find_first_of("\r\n\t") != std::string_view::npos;
 }

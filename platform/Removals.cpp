@@ -1,5 +1,6 @@
 #include "FileSystem.h"
 
+#include "EntryTreeRemoval.h"
 #include "FolderReading.h"
 
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "ReplaceFile.h"
 
-#include "FileSystem.h"
+#include "PathText.h"
 
 #include <QIODevice>
 #include <QRandomGenerator>

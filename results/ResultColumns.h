@@ -37,9 +37,4 @@ inline constexpr std::array<ResultColumnInfo, kResultColumnCount> kResultColumns
 inline constexpr int kResultListCount = 8; // list 0 holds every row; 1 Huge ... 7 Tiny
 inline constexpr std::string_view kResultListTooltip = "Result - the duplicate files.";
 
-// Layout is designed in twips (1/1440 inch).
-constexpr int TwipsToPixels(int twips, int logicalDpi) {
-    return (twips * logicalDpi + 720) / 1440;
-}
-
 } // namespace quilder

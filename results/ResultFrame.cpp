@@ -3,6 +3,7 @@
 #include "ResultListView.h"
 #include "ResultSet.h"
 #include "SizeClass.h"
+#include "Twips.h"
 
 #include <QHBoxLayout>
 #include <QRadioButton>
@@ -31,7 +32,7 @@ ResultFrame::ResultFrame(ResultSet& results, QWidget* parent)
     : QGroupBox(QStringLiteral("Result"), parent), results_(results) {
     setObjectName(QStringLiteral("fra1"));
     const int dpi = logicalDpiX();
-    const auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
+    const auto px = [dpi](int twips) { return TwipsAsPixels(twips, dpi); };
 
     auto* row = new QWidget(this);
     auto* rowLayout = new QHBoxLayout(row);

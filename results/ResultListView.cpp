@@ -1,9 +1,10 @@
 #include "ResultListView.h"
 
-#include "FileSystem.h"
+#include "ModifiedDateText.h"
 #include "ResultColumns.h"
 #include "ResultModel.h"
 #include "SizeText.h"
+#include "Twips.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -50,8 +51,7 @@ int WidestDateText(const QFontMetrics& metrics) {
     return widest;
 }
 
-ResultListView::ResultListView(ResultModel& model, int index, QWidget* parent)
-    : QTreeView(parent), model_(model) {
+ResultListView::ResultListView(ResultModel& model, int index, QWidget* parent) : QTreeView(parent) {
     setObjectName(QStringLiteral("lsv%1").arg(index));
     setToolTip(QString::fromLatin1(kResultListTooltip.data(),
                                    static_cast<qsizetype>(kResultListTooltip.size())));
@@ -62,7 +62,7 @@ ResultListView::ResultListView(ResultModel& model, int index, QWidget* parent)
     setAllColumnsShowFocus(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSortingEnabled(false);
-    setModel(&model_);
+    setModel(&model);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     setColumnHidden(kSortColumn, true);
@@ -71,7 +71,7 @@ ResultListView::ResultListView(ResultModel& model, int index, QWidget* parent)
 
 void ResultListView::ApplyDesignWidths() {
     for (int c = 0; c < kResultColumnCount; ++c)
-        setColumnWidth(c, TwipsToPixels(kResultColumns[static_cast<std::size_t>(c)].widthTwips,
+        setColumnWidth(c, TwipsAsPixels(kResultColumns[static_cast<std::size_t>(c)].widthTwips,
                                         logicalDpiX()));
     FitTextColumns();
 }

@@ -16,7 +16,6 @@ class ResultListView : public QTreeView {
 public:
     ResultListView(ResultModel& model, int index, QWidget* parent = nullptr);
 
-    ResultModel& Model() const { return model_; }
     // Sets the design widths anew, for the current screen resolution, widened where the font
     // needs more room for a size or a date.
     void ApplyDesignWidths();
@@ -27,8 +26,6 @@ protected:
 private:
     // Widens the Size and date columns to their widest possible text in the current font.
     void FitTextColumns();
-
-    ResultModel& model_;
 };
 
 // The widest size text and the widest modified-date text the list can show, in pixels, for

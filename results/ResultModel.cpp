@@ -21,8 +21,7 @@ ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int ResultModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;
-    const std::size_t count = merged_ ? merged_->size() + rows_.size() : rows_.size();
-    return static_cast<int>(count);
+    return static_cast<int>(PlacedCount() + rows_.size());
 }
 
 int ResultModel::columnCount(const QModelIndex& parent) const {
@@ -30,9 +29,8 @@ int ResultModel::columnCount(const QModelIndex& parent) const {
 }
 
 const ResultRow& ResultModel::RowAt(std::size_t row) const {
-    if (!merged_) return rows_[row];
-    if (row < merged_->size()) return (*merged_)[row];
-    return rows_[row - merged_->size()];
+    const std::size_t placed = PlacedCount();
+    return row < placed ? placed_[row] : rows_[row - placed];
 }
 
 ResultRow& ResultModel::RowAt(std::size_t row) {
@@ -90,7 +88,11 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
 }
 
 bool ResultModel::removeRows(int row, int count, const QModelIndex& parent) {
-    if (parent.isValid() || merged_ || row < 0 || count <= 0 || row + count > rowCount())
+    // Only a slot reacting to one of a merge's insertions can get here during one.
+    Q_ASSERT_X(state_ == State::Settled, "ResultModel::removeRows",
+               "refused: rows cannot be removed while a merge is under way");
+    if (state_ == State::Merging || parent.isValid() || row < 0 || count <= 0 ||
+        row + count > rowCount())
         return false;
     beginRemoveRows({}, row, row + count - 1);
     rows_.erase(rows_.begin() + row, rows_.begin() + row + count);
@@ -104,7 +106,7 @@ void ResultModel::SetChecked(int row, bool checked) {
 }
 
 void ResultModel::SetAllChecked(const std::vector<char>& checks) {
-    if (merged_ || checks.size() != rows_.size() || rows_.empty()) return;
+    if (state_ == State::Merging || checks.size() != rows_.size() || rows_.empty()) return;
     for (std::size_t i = 0; i < checks.size(); ++i)
         rows_[i].checked = checks[i] != 0;
     Q_EMIT dataChanged(index(0, kNameColumn), index(rowCount() - 1, kNameColumn),
@@ -117,7 +119,7 @@ bool ResultModel::WouldAppend(const QString& firstKey) const {
 }
 
 void ResultModel::InsertSorted(std::vector<ResultRow> rows) {
-    if (rows.empty() || merged_) return;
+    if (rows.empty() || state_ == State::Merging) return;
     // Result files and group files come in key order: checking is far cheaper than sorting.
     if (!std::is_sorted(rows.begin(), rows.end(), KeyLess))
         std::stable_sort(rows.begin(), rows.end(), KeyLess);
@@ -133,13 +135,12 @@ void ResultModel::InsertSorted(std::vector<ResultRow> rows) {
 }
 
 void ResultModel::MergeSorted(std::vector<ResultRow>& rows) {
-    // One pass: old rows move into `merged` up to the next run of new rows, and each run is
+    // One pass: old rows move into placed_ up to the next run of new rows, and each run is
     // reported as one insertion, so the view sees every step and keeps its selection and
-    // scroll position. Old rows leave rows_ as they move, so the list is never held twice.
-    std::deque<ResultRow> merged;
-    merged_ = &merged;
+    // scroll position.
+    state_ = State::Merging;
     const auto takeOld = [&] {
-        merged.push_back(std::move(rows_.front()));
+        placed_.push_back(std::move(rows_.front()));
         rows_.pop_front();
     };
     std::size_t next = 0;
@@ -155,16 +156,17 @@ void ResultModel::MergeSorted(std::vector<ResultRow>& rows) {
         } else {
             end = rows.size();
         }
-        const int first = static_cast<int>(merged.size());
+        const int first = static_cast<int>(placed_.size());
         beginInsertRows({}, first, first + static_cast<int>(end - next) - 1);
         for (; next < end; ++next)
-            merged.push_back(std::move(rows[next]));
+            placed_.push_back(std::move(rows[next]));
         endInsertRows();
     }
     while (!rows_.empty())
         takeOld();
-    rows_ = std::move(merged);
-    merged_ = nullptr;
+    rows_ = std::move(placed_);
+    placed_ = {}; // empty, whatever a moved-from deque holds, and without a block map
+    state_ = State::Settled;
 }
 
 void ResultModel::Clear() {

@@ -44,6 +44,7 @@ public:
 
     // Colours are set quietly row by row; RedrawColours then repaints the list once.
     void SetForeColour(int row, const QColor& colour) {
+        Q_ASSERT(state_ == State::Settled);
         rows_[static_cast<std::size_t>(row)].fore = colour.isValid() ? colour.rgba() : 0;
     }
     void RedrawColours();
@@ -53,18 +54,28 @@ public:
     void SetTag(const QString& tag) { tag_ = tag; }
 
 private:
+    // A list is Settled, or a merge is under way (MergeSorted) and reports its insertions one
+    // run at a time, so that views react while it is only half done. Whatever a view asks for
+    // then reads the list as it stands (RowAt, rowCount); any other change is refused until
+    // the merge ends.
+    enum class State { Settled, Merging };
+
     // Whether rows starting with this key (in key order) would all go below the last row.
     bool WouldAppend(const QString& firstKey) const;
+    // How many rows of the list lie in placed_: none unless a merge is under way.
+    std::size_t PlacedCount() const { return state_ == State::Merging ? placed_.size() : 0; }
     const ResultRow& RowAt(std::size_t row) const;
     ResultRow& RowAt(std::size_t row);
     void MergeSorted(std::vector<ResultRow>& rows);
 
-    // In blocks, not one array: a list of a million rows grows and merges without a second
-    // copy of itself, which would double the peak memory of a load.
+    State state_ = State::Settled;
+    // The list is placed_ followed by rows_. Settled, placed_ is empty. A merge moves the old
+    // rows one by one from the front of rows_ to placed_, with the new rows between them, and
+    // then hands placed_ over as rows_: old rows leave rows_ as they move, so the list is never
+    // held twice. In blocks, not one array: a list of a million rows grows and merges without
+    // a second copy of itself, which would double the peak memory of a load.
+    std::deque<ResultRow> placed_;
     std::deque<ResultRow> rows_;
-    // While a merge reports its insertions, the list reads as merged_ followed by rows_, whose
-    // front rows move into merged_ one by one.
-    std::deque<ResultRow>* merged_ = nullptr;
     QString tag_;
     std::uint64_t clearCount_ = 0;
 };

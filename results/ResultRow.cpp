@@ -1,6 +1,6 @@
 #include "ResultRow.h"
 
-#include "FileSystem.h"
+#include "ModifiedDateText.h"
 #include "SizeText.h"
 #include "TypeDescription.h"
 

@@ -6,28 +6,46 @@
 #include <QColor>
 #include <QString>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace quilder {
 
+// Not constexpr, and never defined: a write to a column that a row does not hold calls it while
+// the program is compiled, which stops the build with its name.
+void OnlyNamePathAndSortKeyCanBeWritten();
+
 // The texts a row holds: name, path and sort key. The size, type and date texts are made from
 // the file's facts when a view asks, so that a million rows do not hold a million copies of
-// them. Reading another column gives an empty text; only the held ones may be written.
+// them. Reading another column gives an empty text. Only the held ones can be written: a write
+// names its column by a constant, checked when the program is compiled, so that writing any
+// other column, or a column only known at run time, does not compile.
 class RowTexts {
 public:
-    const QString& operator[](std::size_t column) const {
+    // A column to read, any column.
+    struct AnyColumn {
+        constexpr AnyColumn(std::size_t column) : slot(Slot(column)) {}
+        int slot; // -1: not held
+    };
+    // A column to write: name, path or sort key.
+    class HeldColumn {
+    public:
+        consteval HeldColumn(ResultColumn column) : slot_(Slot(column)) {
+            if (slot_ < 0) OnlyNamePathAndSortKeyCanBeWritten();
+        }
+        std::size_t Index() const { return static_cast<std::size_t>(slot_); }
+
+    private:
+        int slot_;
+    };
+
+    const QString& operator[](AnyColumn column) const {
         static const QString none;
-        const int slot = Slot(column);
-        return slot < 0 ? none : held_[static_cast<std::size_t>(slot)];
+        return column.slot < 0 ? none : held_[static_cast<std::size_t>(column.slot)];
     }
-    QString& operator[](std::size_t column) {
-        const int slot = Slot(column);
-        if (slot >= 0) return held_[static_cast<std::size_t>(slot)];
-        Q_ASSERT_X(false, "RowTexts", "only name, path and sort key are held");
-        static QString discarded; // a stray write must not land in a held text
-        discarded.clear();
-        return discarded;
-    }
+    // Chosen over the reading one for a row that may be changed, whenever its column converts
+    // to a HeldColumn: both take their column by a conversion of its own.
+    QString& operator[](HeldColumn column) { return held_[column.Index()]; }
     bool operator==(const RowTexts&) const = default;
 
 private:

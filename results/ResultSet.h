@@ -46,7 +46,6 @@ public:
     // BusyNotice().
     enum class Work { None, FindJob, DeleteCheck, VerifyGroups };
     bool JobRunning() const { return running_ != Work::None; }
-    Work Running() const { return running_; }
     void SetJobRunning(bool running, Work work = Work::FindJob) {
         running_ = running ? work : Work::None;
     }

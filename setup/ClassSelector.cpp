@@ -1,7 +1,7 @@
 #include "ClassSelector.h"
 
+#include "PlaceAtTwips.h"
 #include "SizeClass.h"
-#include "Twips.h"
 
 #include <QCheckBox>
 

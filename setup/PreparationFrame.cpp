@@ -2,6 +2,7 @@
 
 #include "ClassSelector.h"
 #include "FolderTree.h"
+#include "PlaceAtTwips.h"
 #include "Twips.h"
 
 #include <QLabel>

@@ -4,7 +4,7 @@
 #include "DesignFont.h"
 #include "DesktopKit.h"
 #include "MenuTable.h"
-#include "Twips.h"
+#include "PlaceAtTwips.h"
 
 #include <QGroupBox>
 #include <QLabel>

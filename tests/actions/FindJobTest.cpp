@@ -4,6 +4,7 @@
 #include "FakeEngineHost.h"
 #include "LineReader.h"
 #include "LoadResult.h"
+#include "PathText.h"
 #include "RecordingDesktopKit.h"
 #include "ResultSet.h"
 #include "RowPaths.h"

@@ -1,3 +1,4 @@
+#include "PathText.h"
 #include "StoreFixture.h"
 #include "StoreWriter.h"
 

@@ -1,5 +1,7 @@
 #include "FileSystem.h"
 #include "FileLookUps.h"
+#include "MountPoints.h"
+#include "ReadHandle.h"
 #include "TestTree.h"
 
 #include <cerrno>
@@ -111,18 +113,6 @@ TEST(FileSystemCache, AFileDroppedFromTheCacheIsToldAndPrefetchBringsItBack) {
     for (int wait = 0; wait < 1000 && !resident(); ++wait)
         usleep(1000);
     EXPECT_TRUE(resident());
-}
-
-TEST(FileSystemLookUp, DateTextLeavesOutMidnight) {
-    const QDateTime midnight(QDate(2024, 3, 5), QTime(0, 0)), noon = midnight.addSecs(45015);
-    const QString atMidnight = ModifiedDateText(midnight), atNoon = ModifiedDateText(noon);
-    EXPECT_TRUE(atNoon.startsWith(atMidnight + " ") && atNoon.contains("15"))
-        << atNoon.toStdString();
-    EXPECT_FALSE(atNoon.contains(noon.timeZoneAbbreviation())) << atNoon.toStdString();
-    for (int round = 0; round < 2; ++round) {
-        EXPECT_EQ(ModifiedDateText(std::int64_t{midnight.toSecsSinceEpoch()}), atMidnight);
-        EXPECT_EQ(ModifiedDateText(std::int64_t{noon.toSecsSinceEpoch()}), atNoon);
-    }
 }
 
 // Files looked up ahead through their folder's handle answer as a look-up by path would: a link

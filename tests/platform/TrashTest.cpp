@@ -1,4 +1,5 @@
 #include "EntryState.h"
+#include "PathText.h"
 #include "SafeRemoval.h"
 #include "TestTree.h"
 

@@ -1,5 +1,6 @@
 #include "ResultModel.h"
 #include "LoadResult.h"
+#include "ModifiedDateText.h"
 #include "RecordingFileSystem.h"
 #include "ResultListView.h"
 #include "ResultsFixture.h"

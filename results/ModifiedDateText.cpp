@@ -1,4 +1,4 @@
-#include "FileSystem.h"
+#include "ModifiedDateText.h"
 
 #include <QHash>
 #include <QLocale>

@@ -1,17 +1,11 @@
 #pragma once
 
+#include "Twips.h"
+
 #include <QWidget>
 #include <algorithm>
 
 namespace quilder {
-
-// Layout is designed in twips, 1440 to the inch.
-constexpr int TwipsAsPixels(int twips, int logicalDpi) {
-    return (twips * logicalDpi + 720) / 1440;
-}
-constexpr double PixelsAsTwips(int pixels, int logicalDpi) {
-    return pixels * 1440.0 / logicalDpi;
-}
 
 // Places a control at its design rectangle (twips, in its container).
 inline void PlaceAtTwips(QWidget& widget, int left, int top, int width, int height) {
