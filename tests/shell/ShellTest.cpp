@@ -4,11 +4,14 @@
 #include "DesktopKit.h"
 #include "FolderTree.h"
 #include "FormLayout.h"
+#include "HelpWindow.h"
 #include "InstanceLock.h"
 #include "ProgramFolder.h"
 #include "RecordingDesktopKit.h"
 #include "ResultFrame.h"
 #include "ResultListView.h"
+#include "ScriptedPrompt.h"
+#include "WebAddresses.h"
 #include "frmPubMain.h"
 
 #include <QAbstractButton>
@@ -25,6 +28,7 @@
 #include <QSizeGrip>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrlQuery>
 #include <gtest/gtest.h>
 
 namespace quilder {
@@ -191,6 +195,31 @@ TEST(SingleInstanceTest, ASecondStartEndsAtOnceAndTheFirstRunsOn) {
     EXPECT_EQ(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished();
+}
+
+TEST(WebItemTest, TheVersionCheckAddressIsAValidUrlAndAnAddressNoProgramTookIsTold) {
+    const QString address = WebAddress(WebItem::VersionCheck);
+    const QUrl url(address, QUrl::StrictMode);
+    EXPECT_TRUE(url.isValid() && !address.contains(QLatin1Char(' '))) << address.toStdString();
+    EXPECT_EQ(QUrlQuery(url).queryItemValue(QStringLiteral("ver"), QUrl::FullyDecoded),
+              QStringLiteral("1.00 Build 20070405"));
+    EXPECT_EQ(QUrlQuery(url).queryItemValue(QStringLiteral("prod")), QStringLiteral("QDR"));
+
+    test::RecordingDesktopKit kit;
+    test::ScriptedPrompt prompt;
+    OpenWebItem(WebItem::Forum, kit, prompt);
+    EXPECT_TRUE(prompt.notices.isEmpty());
+    kit.refused << address;
+    OpenWebItem(WebItem::VersionCheck, kit, prompt);
+    EXPECT_EQ(prompt.notices, QStringList{kNoBrowserNotice.arg(address)});
+}
+
+TEST(HelpWindowTest, EscClosesIt) {
+    QPointer<HelpWindow> help = new HelpWindow;
+    help->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+    QTest::keyClick(help, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return help.isNull(); }));
 }
 
 } // namespace
