@@ -112,7 +112,8 @@ void CommandController::Yield() {
 }
 
 QString CommandController::StatusText() const {
-    return window_.StatusPanel(1).text();
+    // The text last set, also while the thinning holds it back.
+    return status_->Latest();
 }
 
 void CommandController::SetStatusText(const QString& text) {
