@@ -65,7 +65,8 @@ QString OutcomeText(const RemovalTally& tally, std::size_t checked, const Words&
     const auto removed = static_cast<qint64>(tally.removed.size());
     QString text = locale.toString(removed) +
                    (removed == 1 ? QStringLiteral(" file ") : QStringLiteral(" files ")) +
-                   words.done + QStringLiteral(", ") + TotalSizeText(bytes, locale);
+                   words.done + QStringLiteral(", ") + TotalSizeText(bytes, locale) +
+                   QStringLiteral(" freed");
     const auto kept = static_cast<qint64>(checked) - removed;
     if (kept > 0) text += QStringLiteral("; %1 kept").arg(locale.toString(kept));
     return text;
@@ -75,40 +76,45 @@ QString OutcomeText(const RemovalTally& tally, std::size_t checked, const Words&
 // Why ticked files stayed, as counted in the tally, in the order the notice gives them.
 struct KeptReason {
     int RemovalTally::*count;
+    QString RemovalTally::*first;
     const char* one;
     const char* many;
 };
 constexpr KeptReason kKeptReasons[] = {
-    {&RemovalTally::differs,
+    {&RemovalTally::differs, &RemovalTally::firstDiffers,
      "1 checked file was not {done}: its content differs from the files of its group that stay, "
      "could not be compared with them, or changed during {command}.",
      "%1 checked files were not {done}: their content differs from the files of their group that "
      "stay, could not be compared with them, or changed during {command}."},
-    {&RemovalTally::sameFile,
+    {&RemovalTally::sameFile, &RemovalTally::firstSameFile,
      "1 checked file was not {done}: the other rows of its group that stay name the same file.",
      "%1 checked files were not {done}: the other rows of their group that stay name the same "
      "file."},
-    {&RemovalTally::hardLink,
+    {&RemovalTally::hardLink, &RemovalTally::firstHardLink,
      "1 checked file was not {done}: the only files of its group that stay are this same file "
      "under another name (a hard link), so it would free no space.",
      "%1 checked files were not {done}: the only files of their group that stay are the same "
      "file under another name (a hard link), so it would free no space."},
-    {&RemovalTally::stackedCopy,
+    {&RemovalTally::stackedCopy, &RemovalTally::firstStackedCopy,
      "1 checked file was not {done}: the only files of its group that stay are seen through an "
      "overlay, FUSE or network mount, which may show this same file.",
      "%1 checked files were not {done}: the only files of their group that stay are seen through "
      "an overlay, FUSE or network mount, which may show these same files."},
-    {&RemovalTally::noneStays,
+    {&RemovalTally::noneStays, &RemovalTally::firstNoneStays,
      "1 checked file was not {done}: every other file of its group is checked too, under another "
      "row, so no copy would stay.",
      "%1 checked files were not {done}: every other file of their group is checked too, under "
      "another row, so no copy would stay."},
 };
 
+const QString kFirstFile = QStringLiteral("\nThe first: '%1'.");
+
 QString KeptNotice(const RemovalTally& tally, const Words& words) {
     QStringList parts;
     for (const KeptReason& reason : kKeptReasons)
-        if (tally.*reason.count > 0) parts << Counted(tally.*reason.count, reason.one, reason.many);
+        if (tally.*reason.count > 0)
+            parts << Counted(tally.*reason.count, reason.one, reason.many) +
+                         kFirstFile.arg(tally.*reason.first);
     if (tally.failed > 0)
         parts << Counted(tally.failed, "1 checked file could not be {done}; it keeps its rows.",
                          "%1 checked files could not be {done}; they keep their rows.") +

@@ -70,6 +70,18 @@ void ReportLeftOut(FindJobHost& host, const LeftOutNames& left) {
     host.Prompts().Notice(text);
 }
 
+// The folders the scan could not read, told once at the end of the job with the first of them.
+void ReportUnreadable(FindJobHost& host, const UnreadableFolders& unreadable) {
+    if (unreadable.count == 0) return;
+    QString text =
+        Counted(unreadable.count, "1 folder could not be read, so nothing in it was searched.",
+                "%1 folders could not be read, so nothing in them was searched.") +
+        QStringLiteral("\nThe first: '%1'").arg(PathToText(unreadable.first));
+    if (unreadable.firstError != 0)
+        text += QStringLiteral(": ") + qt_error_string(unreadable.firstError);
+    host.Prompts().Notice(text + QLatin1Char('.'));
+}
+
 void EndEarly(FindJobHost& host, const FirstFailure& failure) {
     host.SetStopRequested(false);
     failure.Report(host);
@@ -121,6 +133,7 @@ void RunFindJob(FindJobHost& host) {
     ShadeGroups(results);
     host.SetStatusText(failure.Report(host) ? kIncompleteStatus : QStringLiteral("Finished."));
     ReportLeftOut(host, scanned.leftOut);
+    ReportUnreadable(host, scanned.unreadable);
     results.SetResultChanged(true);
     host.SetStopRequested(false);
     results.SetCurrentResultFile(QString());

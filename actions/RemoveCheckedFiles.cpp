@@ -17,6 +17,10 @@ void NoteFailure(RemovalTally& tally, const CheckedFile& file, int error,
                                           : reasons.join(QStringLiteral("; "));
 }
 
+void NoteKept(int& count, QString& first, const CheckedFile& file) {
+    if (count++ == 0) first = file.path;
+}
+
 } // namespace
 
 RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSystem& fs,
@@ -32,7 +36,7 @@ RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSyste
             if (outcome.kind == Kind::Removed || outcome.kind == Kind::Gone)
                 tally.removed.push_back(&file);
             else if (outcome.kind == Kind::Changed) {
-                ++tally.differs;
+                NoteKept(tally.differs, tally.firstDiffers, file);
                 if (!outcome.leftAt.empty()) tally.leftAt << PathToText(outcome.leftAt);
             } else {
                 NoteFailure(tally, file, outcome.kind == Kind::NotFile ? 0 : outcome.error,
@@ -46,22 +50,22 @@ RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSyste
                 EntryLook::Kind::Missing)
                 tally.removed.push_back(&file);
             else
-                ++tally.differs;
+                NoteKept(tally.differs, tally.firstDiffers, file);
             break;
         case FileVerdict::Differs:
-            ++tally.differs;
+            NoteKept(tally.differs, tally.firstDiffers, file);
             break;
         case FileVerdict::SameFile:
-            ++tally.sameFile;
+            NoteKept(tally.sameFile, tally.firstSameFile, file);
             break;
         case FileVerdict::HardLink:
-            ++tally.hardLink;
+            NoteKept(tally.hardLink, tally.firstHardLink, file);
             break;
         case FileVerdict::StackedCopy:
-            ++tally.stackedCopy;
+            NoteKept(tally.stackedCopy, tally.firstStackedCopy, file);
             break;
         case FileVerdict::NoneStays:
-            ++tally.noneStays;
+            NoteKept(tally.noneStays, tally.firstNoneStays, file);
             break;
         case FileVerdict::CannotRemove:
             NoteFailure(tally, file, file.error);

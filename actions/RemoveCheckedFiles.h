@@ -18,6 +18,8 @@ struct RemovalTally {
     int hardLink = 0;
     int stackedCopy = 0;
     int noneStays = 0;
+    // The first file kept for each of those reasons, for the notice to name.
+    QString firstDiffers, firstSameFile, firstHardLink, firstStackedCopy, firstNoneStays;
     int failed = 0;
     QString firstFailed;
     QString firstReason;

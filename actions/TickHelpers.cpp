@@ -4,6 +4,7 @@
 #include "ResultSet.h"
 #include "SizeText.h"
 #include "TaskHost.h"
+#include "TickedStatus.h"
 
 #include <QLocale>
 #include <vector>
@@ -43,7 +44,7 @@ std::vector<char> CurrentChecks(const ResultModel& list) {
 
 void Apply(TaskHost& host, ResultModel& list, const std::vector<char>& checks) {
     list.SetAllChecked(checks);
-    host.SetStatusText(TickedText(list));
+    ShowTickedStatus(host);
 }
 
 } // namespace

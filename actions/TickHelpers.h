@@ -14,7 +14,8 @@ enum class KeepRule {
     First,  // the group's first row
 };
 
-// The tick helpers act on the visible list and end by writing TickedText to the status panel.
+// The tick helpers act on the visible list and end by showing TickedText in the status panel,
+// which from then on follows the ticks (ShowTickedStatus).
 // Each group keeps exactly one row unticked; every other row of it is ticked.
 void TickAllButOne(TaskHost& host, KeepRule rule);
 // Ticks every row whose file is in the folder of row `row` (not in its sub-folders); other rows

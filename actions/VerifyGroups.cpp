@@ -79,6 +79,7 @@ struct Tally {
     int verified = 0;
     int confirmed = 0;
     int split = 0;
+    int dissolved = 0; // no two of its files are identical: every file left
     int filesLeft = 0;
 };
 
@@ -129,21 +130,31 @@ private:
     bool closed_ = false;
 };
 
-// The new key of each row of the verified groups, by old key and path; a null key: the row leaves
-// the lists. The set that holds a group's first file keeps the group's key.
+// The new key of each row of the verified groups that changed, by old key and path; a null key:
+// the row leaves the lists. The set that holds a group's first file keeps the group's key.
 using KeysByPath = QHash<QString, QHash<QString, QString>>;
-
-KeysByPath Regroup(const std::vector<Group>& groups, const std::vector<std::vector<int>>& sets,
-                   NewKeys newKeys, Tally& tally) {
+struct Regrouped {
     KeysByPath keys;
+    QSet<QString> confirmed; // keys of the groups found whole
+};
+
+Regrouped Regroup(const std::vector<Group>& groups, const std::vector<std::vector<int>>& sets,
+                  NewKeys newKeys, Tally& tally) {
+    Regrouped regrouped;
+    KeysByPath& keys = regrouped.keys;
     for (std::size_t g = 0; g < sets.size(); ++g) {
         const Group& group = groups[g];
         const std::vector<int>& of = sets[g];
         if (std::all_of(of.begin(), of.end(), [](int set) { return set == 0; })) {
             ++tally.confirmed;
+            regrouped.confirmed.insert(group.key);
             continue;
         }
-        ++tally.split;
+        // A group a Delete left with one file, or of files all unlike, is not split but gone.
+        if (std::all_of(of.begin(), of.end(), [](int set) { return set < 0; }))
+            ++tally.dissolved;
+        else
+            ++tally.split;
         std::vector<QString> setKeys;
         QHash<QString, QString>& byPath = keys[group.key];
         for (std::size_t r = 0; r < group.paths.size(); ++r) {
@@ -158,12 +169,16 @@ KeysByPath Regroup(const std::vector<Group>& groups, const std::vector<std::vect
             byPath.insert(group.paths[r], key);
         }
     }
-    return keys;
+    return regrouped;
 }
 
 // Gives the rows of the regrouped files their new keys, takes out those that leave, and puts the
 // list back in key order. Rows of other groups, and rows the snapshot did not hold, stay.
-bool Rekey(ResultModel& list, const KeysByPath& keys) {
+// Every row of a verified group that stays is marked as compared byte for byte.
+bool Rekey(ResultModel& list, const Regrouped& regrouped) {
+    const KeysByPath& keys = regrouped.keys;
+    for (int i = 0; i < list.RowCount(); ++i)
+        if (regrouped.confirmed.contains(list.Row(i).SortKey())) list.SetByteForByte(i);
     std::vector<ResultRow> rows;
     rows.reserve(static_cast<std::size_t>(list.RowCount()));
     bool changed = false;
@@ -176,6 +191,7 @@ bool Rekey(ResultModel& list, const KeysByPath& keys) {
                 changed = true;
                 if (file->isNull()) continue;
                 row.text[kSortColumn] = *file;
+                row.byteForByte = true;
             }
         }
         rows.push_back(std::move(row));
@@ -192,10 +208,14 @@ QString Notice(const Tally& tally) {
     if (tally.verified < tally.total)
         text = QStringLiteral("Stopped after %1 of %2 groups; the others are as they were.\n")
                    .arg(locale.toString(tally.verified), locale.toString(tally.total));
-    return text + QStringLiteral("Groups confirmed: %1; groups split: %2; files "
-                                 "that left the lists: %3.")
+    const QString dissolved =
+        tally.dissolved > 0
+            ? QStringLiteral("; groups dissolved: %1").arg(locale.toString(tally.dissolved))
+            : QString();
+    return text + QStringLiteral("Groups confirmed: %1; groups split: %2%3; files "
+                                 "that left the lists: %4.")
                       .arg(locale.toString(tally.confirmed), locale.toString(tally.split),
-                           locale.toString(tally.filesLeft));
+                           dissolved, locale.toString(tally.filesLeft));
 }
 
 } // namespace
@@ -223,7 +243,7 @@ void VerifyGroupsCommand(TaskHost& host) {
     Tally tally;
     tally.total = static_cast<int>(groups.size());
     tally.verified = static_cast<int>(subgroups.size());
-    const KeysByPath keys = Regroup(groups, subgroups, NewKeys(*results), tally);
+    const Regrouped keys = Regroup(groups, subgroups, NewKeys(*results), tally);
     bool changed = false;
     for (int k = 0; k < kResultListCount; ++k)
         changed = Rekey(results->List(k), keys) || changed;

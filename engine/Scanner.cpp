@@ -5,6 +5,7 @@
 #include "ScanLists.h"
 #include "SizeClass.h"
 
+#include <cerrno>
 #include <unordered_map>
 
 namespace quilder {
@@ -20,12 +21,21 @@ using ListedFolders = std::unordered_map<FolderId, Listed, FolderIdHash>;
 struct Scan {
     ListedFolders listed;
     LeftOutNames leftOut;
+    UnreadableFolders unreadable;
 };
 
 void Visit(EngineHost& host, const std::string& path, bool recurse, Scan& scan) {
     ListedFolders& listed = scan.listed;
     FolderListing listing;
-    if (!FileSystemService().ListFolder(path, listing, recurse)) return;
+    errno = 0;
+    if (!FileSystemService().ListFolder(path, listing, recurse)) {
+        // Skipped, but told at the end of the job: a folder of another user's, say.
+        if (scan.unreadable.count++ == 0) {
+            scan.unreadable.first = path;
+            scan.unreadable.firstError = errno;
+        }
+        return;
+    }
     const auto [known, fresh] =
         listed.try_emplace(listing.id, recurse ? Listed::Subtree : Listed::FilesOnly);
     if (!fresh) {
@@ -73,7 +83,7 @@ ScanOutcome RunScanningPhase(EngineHost& host, int nodeCount) {
         if (host.StopRequested() || host.Closing()) {
             host.SetAnimationInterval(0);
             if (!host.Closing()) lists.WriteAllFrom(0); // nobody is left to wait for them
-            return {{PhaseVerdict::Stopped, lists.TakeFailure()}, scan.leftOut};
+            return {{PhaseVerdict::Stopped, lists.TakeFailure()}, scan.leftOut, scan.unreadable};
         }
         host.Yield();
     }
@@ -81,7 +91,7 @@ ScanOutcome RunScanningPhase(EngineHost& host, int nodeCount) {
         host.Yield();
         return !host.Closing();
     });
-    return {{PhaseVerdict::Completed, lists.TakeFailure()}, scan.leftOut};
+    return {{PhaseVerdict::Completed, lists.TakeFailure()}, scan.leftOut, scan.unreadable};
 }
 
 } // namespace quilder

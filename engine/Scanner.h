@@ -3,6 +3,8 @@
 #include "EngineHost.h"
 #include "PhaseOutcome.h"
 
+#include <string>
+
 namespace quilder {
 
 // Files and folders a scan left out because a line of a list file cannot hold their names (a
@@ -12,8 +14,17 @@ struct LeftOutNames {
     long long folders = 0;
 };
 
+// Folders that could not be opened or read to their end (no permission, or another error):
+// nothing in them was searched. The first one, with the system's reason, for the notice.
+struct UnreadableFolders {
+    long long count = 0;
+    std::string first;
+    int firstError = 0; // errno, 0 when unknown
+};
+
 struct ScanOutcome : PhaseOutcome {
     LeftOutNames leftOut;
+    UnreadableFolders unreadable;
 };
 
 // Visits tree positions 1 to nodeCount (taken before the phase). A checked node with children

@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <unistd.h>
 
 namespace quilder {
 
@@ -12,6 +13,12 @@ QString InstanceLockPath(const QString& storeRoot) {
             .left(16);
     return QDir::tempPath() + QStringLiteral("/quilder-") + QString::fromLatin1(hash) +
            QStringLiteral(".lock");
+}
+
+QString InstanceSocketPath(const QString& lockPath) {
+    QString base = lockPath;
+    if (base.endsWith(QLatin1String(".lock"))) base.chop(5);
+    return base + QLatin1Char('-') + QString::number(getuid()) + QStringLiteral(".socket");
 }
 
 } // namespace quilder

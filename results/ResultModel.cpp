@@ -1,5 +1,7 @@
 #include "ResultModel.h"
 
+#include "GroupConfirmation.h"
+
 #include <QBrush>
 #include <algorithm>
 
@@ -54,6 +56,10 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
     case Qt::TextAlignmentRole:
         return static_cast<int>(kResultColumns[static_cast<std::size_t>(column)].alignment |
                                 Qt::AlignVCenter);
+    case Qt::ToolTipRole: {
+        const QString confirmed = GroupConfirmation(row);
+        return confirmed.isEmpty() ? QVariant() : QVariant(confirmed);
+    }
     default:
         return {};
     }

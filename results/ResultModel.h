@@ -48,6 +48,8 @@ public:
         rows_[static_cast<std::size_t>(row)].fore = colour.isValid() ? colour.rgba() : 0;
     }
     void RedrawColours();
+    // Quietly too: only the row's tooltip shows it, and a view asks for that on hovering.
+    void SetByteForByte(int row) { RowAt(static_cast<std::size_t>(row)).byteForByte = true; }
 
     // The list's tag text: its group count once shading has run.
     const QString& Tag() const { return tag_; }

@@ -68,6 +68,7 @@ struct ResultRow {
     QRgb fore = 0;                    // 0 (transparent): the list's default colour
     bool checked = false;
     bool hasFile = false;                // a row of no file shows no size, type or date
+    bool byteForByte = false;            // Verify Groups found its group identical
     SizeUnit unit : 8 = SizeUnit::Bytes; // of the row's class
 
     void SetFile(std::uint64_t bytes, SizeUnit sizeUnit, std::int64_t modified) {

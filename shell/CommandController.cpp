@@ -74,10 +74,8 @@ void CommandController::HandleCommands() {
     handle(Command::UntickAll, [this] { UntickAll(*this); });
 
     handle(Command::HelpTopics, [] { HelpTopics(DesktopKitService()); });
-    const auto web = [](WebItem item) {
-        return [item] {
-            DesktopKitService().OpenAddress(WebAddress(item), DesktopKit::kShowMaximized);
-        };
+    const auto web = [this](WebItem item) {
+        return [this, item] { OpenWebItem(item, Desktop(), Prompts()); };
     };
     handle(Command::TechnologyForum, web(WebItem::Forum));
     handle(Command::WebPage, web(WebItem::ProductPage));
@@ -114,7 +112,8 @@ void CommandController::Yield() {
 }
 
 QString CommandController::StatusText() const {
-    return window_.StatusPanel(1).text();
+    // The text last set, also while the thinning holds it back.
+    return status_->Latest();
 }
 
 void CommandController::SetStatusText(const QString& text) {

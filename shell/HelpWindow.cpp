@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QUrl>
 
@@ -27,6 +28,14 @@ HelpWindow::HelpWindow(QWidget* parent) : QTextBrowser(parent) {
     // Links inside the guide only: nothing in it may hand anything to the desktop.
     setOpenExternalLinks(false);
     setSource(QUrl(QStringLiteral("qrc") + kHelpDocument));
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QTextBrowser::keyPressEvent(event);
 }
 
 void HelpTopics(DesktopKit& kit) {

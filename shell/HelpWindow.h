@@ -16,6 +16,10 @@ class HelpWindow : public QTextBrowser {
 
 public:
     explicit HelpWindow(QWidget* parent = nullptr);
+
+protected:
+    // Esc closes it, as it closes the About box.
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // Help Topics: shows the help window maximised, unless a window titled "QDR Help" is open

@@ -178,11 +178,17 @@ TEST_F(ActionsTest, FileThatIsNoCopyOfOneThatStaysIsKept) {
     EXPECT_EQ(prompt.notices[0], kDeleteCheckingNotice);
     const QStringList reasons = prompt.notices[1].split("\n\n");
     ASSERT_EQ(reasons.size(), 3);
-    EXPECT_TRUE(reasons[0].startsWith("1 checked file was not deleted: its content differs"));
-    EXPECT_TRUE(reasons[1].endsWith("the other rows of its group that stay name the same file."));
-    EXPECT_TRUE(reasons[2].contains("(a hard link), so it would free no space."));
+    // Each reason names its first file.
+    const auto first = [](const std::string& path) {
+        return "\nThe first: '" + QString::fromStdString(path) + "'.";
+    };
+    EXPECT_TRUE(reasons[0].startsWith("1 checked file was not deleted: its content differs") &&
+                reasons[0].endsWith(first(a[2])));
+    EXPECT_TRUE(reasons[1].endsWith("the other rows of its group that stay name the same file." +
+                                    first(c[0])));
+    EXPECT_TRUE(reasons[2].endsWith("(a hard link), so it would free no space." + first(d[1])));
     EXPECT_FALSE(results.JobRunning());
-    EXPECT_EQ(status, "1 file deleted, 3.0 MB; 3 kept");
+    EXPECT_EQ(status, "1 file deleted, 3.0 MB freed; 3 kept");
 }
 
 // One file under two spellings in two groups: ticked in one, it is no copy that stays for the
@@ -275,7 +281,7 @@ TEST_F(ActionsTest, FileRenamedOverATickedOneAtTheLastMomentIsKept) {
     EXPECT_EQ(QDir(QString::fromStdString(tree.Root())).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"copy", "doc"}));
     EXPECT_TRUE(LastNotice().startsWith("1 checked file was not deleted"));
-    EXPECT_EQ(status, "0 files deleted, 0 B; 1 kept");
+    EXPECT_EQ(status, "0 files deleted, 0 B freed; 1 kept");
 
     fs.beforeRemoval = nullptr;
     results.List(0).SetChecked(0, false);
@@ -283,7 +289,7 @@ TEST_F(ActionsTest, FileRenamedOverATickedOneAtTheLastMomentIsKept) {
     Check(0, {tree.Path("old")});
     DeleteAnsweringYes();
     EXPECT_FALSE(Exists(tree.Path("old")));
-    EXPECT_EQ(status, "1 file deleted, 5 B");
+    EXPECT_EQ(status, "1 file deleted, 5 B freed");
 }
 
 // One file reached through a bind mount, an overlay of its folder, or an overlay that renumbers
@@ -318,7 +324,7 @@ TEST_F(ActionsTest, OneFileSeenThroughOtherMountsNeverStaysForItself) {
     EXPECT_TRUE(Exists(links[0]) && Exists(links[1]));
     const QStringList reasons = LastNotice().split("\n\n");
     ASSERT_EQ(reasons.size(), 3) << LastNotice().toStdString();
-    EXPECT_TRUE(reasons[0].endsWith("name the same file."));
+    EXPECT_TRUE(reasons[0].contains("name the same file.\nThe first: '"));
     EXPECT_TRUE(reasons[1].startsWith("2 checked files were not deleted") &&
                 reasons[1].contains("(a hard link)"));
     EXPECT_TRUE(reasons[2].contains("overlay, FUSE or network mount"));

@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 namespace quilder::test {
@@ -67,6 +68,22 @@ TEST_F(ExtrasTest, TickHelpersKeepOneRowPerGroupAndTickAFolderWithoutItsSubFolde
     EXPECT_EQ(Rows(0), (R{"*a1:A", "a2:A", "*a3:A", "*b1:B", "b2:B", "b3:B", "*c1:C", "*c2:C"}));
     EXPECT_EQ(prompt.notices, (QStringList{kNoRowForFolder, WholeGroupsTickedNotice(1)}));
     EXPECT_EQ(status, "5 files ticked, 4.9 KB");
+
+    // From here the text follows the list on screen, counted once the event loop turns.
+    const auto settled = [this] {
+        for (int turn = 0; turn < 5; ++turn)
+            QCoreApplication::processEvents();
+        return status;
+    };
+    results.List(0).SetChecked(1, true); // by hand
+    EXPECT_EQ(settled(), "6 files ticked, 5.9 KB");
+    results.OptionClicked(7);
+    EXPECT_EQ(settled(), "0 files ticked, 0 B");
+    results.List(7).SetChecked(0, true);
+    EXPECT_EQ(settled(), "1 file ticked, 1000 B");
+    status = "Finished."; // another text takes the panel, and keeps it
+    results.List(7).SetChecked(1, true);
+    EXPECT_EQ(settled(), "Finished.");
 }
 
 TEST_F(ExtrasTest, TrashTakesCheckedCopiesToTheTrashAndNeverDeletesOneThatCannotGo) {
@@ -109,7 +126,7 @@ TEST_F(ExtrasTest, TrashTakesCheckedCopiesToTheTrashAndNeverDeletesOneThatCannot
     EXPECT_NE(TestTree::Read(tree.Path("home/data/Trash/info/a.trashinfo"))
                   .find("Path=" + tree.Path("d2/a")),
               std::string::npos);
-    EXPECT_EQ(status, "2 files moved to the trash, 6 B; 1 kept");
+    EXPECT_EQ(status, "2 files moved to the trash, 6 B freed; 1 kept");
     prompt.notices.removeLast();
 
     EXPECT_EQ(prompt.questions, QStringList(2, kTrashQuestion));

@@ -6,6 +6,7 @@
 #include "LoadResult.h"
 #include "PathText.h"
 #include "RecordingDesktopKit.h"
+#include "RecordingFileSystem.h"
 #include "ResultSet.h"
 #include "RowPaths.h"
 #include "ScriptedPrompt.h"
@@ -174,18 +175,28 @@ TEST_F(FindJob, AStoreThatCannotBeWrittenIsReportedNotFinished) {
     EXPECT_EQ(Status(), kIncompleteStatus);
 }
 
-// Names a list line cannot hold are left out, a folder with all in it, and the job ends by saying
-// how many, once.
-TEST_F(FindJob, NamesWithALineBreakOrTabAreLeftOutAndCounted) {
+// Names a list line cannot hold are left out, a folder with all in it, and so are folders that
+// cannot be read; the job ends by saying how many, once each.
+TEST_F(FindJob, NamesWithALineBreakOrTabAndUnreadableFoldersAreLeftOutAndCounted) {
     tree.File("data/a/tab\there", "same bytes");
     tree.File("data/b/line\nbreak", "same bytes");
     tree.File("data/b/odd\rdir/inside", "same bytes");
+    tree.File("data/b/locked/inside", "same bytes");
+    tree.File("data/b/locked2/inside", "same bytes");
+    RecordingFileSystem& fs = InstallRecordingFileSystem(); // tests run as root: no EACCES
+    fs.unopenable = {tree.Path("data/b/locked"), tree.Path("data/b/locked2")};
     RunFindJob(host);
+    ReleaseFileSystemService();
     EXPECT_EQ(Rows(0), 6);
-    EXPECT_EQ(host.prompt.notices.join('|').toStdString(),
+    ASSERT_EQ(host.prompt.notices.size(), 2);
+    EXPECT_EQ(host.prompt.notices[0].toStdString(),
               std::string{"2 files and 1 folder were left out because their names contain a line "
                           "break or tab, which the work store cannot hold. Everything inside a "
                           "folder left out was left out with it."});
+    EXPECT_TRUE(host.prompt.notices[1].startsWith(
+        "2 folders could not be read, so nothing in them was searched.\nThe first: '" +
+        QString::fromStdString(tree.Path("data/b/locked"))))
+        << host.prompt.notices[1].toStdString();
     EXPECT_EQ(Status(), "Finished.");
 }
 

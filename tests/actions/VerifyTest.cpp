@@ -1,3 +1,4 @@
+#include "GroupConfirmation.h"
 #include "TestActionHost.h"
 #include "TestTree.h"
 #include "VerifyGroups.h"
@@ -60,6 +61,19 @@ TEST_F(VerifyTest, SplitsByContentKeepsLinksWithTheirCopyAndStopsBetweenGroups) 
     all.insert(all.end(), small.begin(), small.end());
     EXPECT_EQ(Rows(0), all);
     EXPECT_EQ(Rows(5), small);
+    // The groups verified say so in their rows' tooltips, in every list; the others say how
+    // their class compares (these rows are all 1,000 bytes: Tiny).
+    const auto tip = [this](int list, int row) {
+        const ResultModel& model = results.List(list);
+        return model.data(model.index(row, kPathColumn), Qt::ToolTipRole).toString();
+    };
+    const QString verified = "Confirmed byte for byte by Verify Groups.";
+    EXPECT_EQ(tip(0, 0), verified); // split
+    EXPECT_EQ(tip(7, 4), verified); // confirmed
+    EXPECT_EQ(tip(5, 0), "Confirmed by comparing every byte of the files.");
+    ResultRow big;
+    big.SetFile(20 << 20, SizeUnit::MB, 0);
+    EXPECT_TRUE(GroupConfirmation(big).startsWith("Confirmed by equal size only"));
     EXPECT_EQ(prompt.notices.last(),
               "Stopped after 2 of 3 groups; the others are as they were.\n"
               "Groups confirmed: 1; groups split: 1; files that left the lists: 0.");
@@ -74,6 +88,7 @@ TEST_F(VerifyTest, SplitsByContentKeepsLinksWithTheirCopyAndStopsBetweenGroups) 
     all.erase(all.end() - 2);
     EXPECT_EQ(Rows(0), all);
     EXPECT_EQ(Rows(5), (R{small[0], small[2]}));
+    EXPECT_EQ(tip(5, 0), verified);
 }
 
 TEST_F(VerifyTest, NewKeysAreUnusedInEveryListWhateverNumbersTheKeysHold) {
@@ -110,11 +125,12 @@ TEST_F(VerifyTest, FilesOfOneSizeSplitByTheirWholeContentConfirmedByteForByte) {
     const std::string q1 = tree.File("q1", q);
     q.back() ^= 1;
     AddGroup(7, "0000000020000_1", {q1, tree.File("q2", q)});
+    AddGroup(7, "0000000000004_1", {tree.File("lone", "llll")}); // what a Delete left of a group
     VerifyGroupsCommand(*this);
     EXPECT_EQ(Rows(0), (R{"p1:0000002621447_1", "p3:0000002621447_1", "r1:0000002621447_2",
                           "r2:0000002621447_2"}));
-    EXPECT_EQ(prompt.notices.last(),
-              "Groups confirmed: 0; groups split: 2; files that left the lists: 4.");
+    EXPECT_EQ(prompt.notices.last(), "Groups confirmed: 0; groups split: 1; groups dissolved: 2; "
+                                     "files that left the lists: 5.");
 }
 
 TEST_F(VerifyTest, RowsOfOneFileCountAsOneFileUnderAnySpellingOrMount) {
@@ -133,9 +149,11 @@ TEST_F(VerifyTest, RowsOfOneFileCountAsOneFileUnderAnySpellingOrMount) {
     AddGroup(7, "0000000000004_2", {g, tree.Path("b/../b/g"), tree.File("c/g", "same")});
     VerifyGroupsCommand(*this);
     EXPECT_EQ(Rows(0), (R{"g:0000000000004_2", "g:0000000000004_2", "g:0000000000004_2"}));
-    EXPECT_EQ(prompt.notices.last(),
-              QStringLiteral("Groups confirmed: 1; groups split: 1; files that left the lists: %1.")
-                  .arg(one.size()));
+    EXPECT_EQ(
+        prompt.notices.last(),
+        QStringLiteral("Groups confirmed: 1; groups split: 0; groups dissolved: 1; files that "
+                       "left the lists: %1.")
+            .arg(one.size()));
     if (geteuid() != 0) GTEST_SKIP() << "the overlay part needs root";
 }
 

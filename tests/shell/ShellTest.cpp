@@ -1,14 +1,20 @@
 #include "AboutAddresses.h"
 #include "ClassSelector.h"
 #include "CommandController.h"
+#include "CommandLine.h"
 #include "DesktopKit.h"
 #include "FolderTree.h"
 #include "FormLayout.h"
+#include "HelpWindow.h"
+#include "InstanceCall.h"
 #include "InstanceLock.h"
+#include "MenuTable.h"
 #include "ProgramFolder.h"
 #include "RecordingDesktopKit.h"
 #include "ResultFrame.h"
 #include "ResultListView.h"
+#include "ScriptedPrompt.h"
+#include "WebAddresses.h"
 #include "frmPubMain.h"
 
 #include <QAbstractButton>
@@ -20,11 +26,13 @@
 #include <QLabel>
 #include <QLockFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSizeGrip>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrlQuery>
 #include <gtest/gtest.h>
 
 namespace quilder {
@@ -191,6 +199,75 @@ TEST(SingleInstanceTest, ASecondStartEndsAtOnceAndTheFirstRunsOn) {
     EXPECT_EQ(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished();
+}
+
+TEST(SingleInstanceTest, ASecondStartAsksTheRunningOneToRaiseItsWindowAndNeverWaitsForIt) {
+    const QString executable = QStringLiteral(QUILDER_EXECUTABLE);
+    const QString lockPath = InstanceLockPath(QFileInfo(executable).absolutePath());
+    // This test plays the running program: it holds the lock and listens.
+    QLockFile held(lockPath);
+    if (!held.tryLock(0)) GTEST_SKIP() << "a Quilder runs from this build already";
+    int raised = 0;
+    const auto secondStart = [&] {
+        QProcess second;
+        second.start(executable, {});
+        return second.waitForFinished(5000) && second.exitStatus() == QProcess::NormalExit &&
+               second.exitCode() == 0;
+    };
+    {
+        const InstanceCall call(InstanceSocketPath(lockPath), [&raised] { ++raised; });
+        ASSERT_TRUE(call.Listening());
+        EXPECT_TRUE(secondStart());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return raised == 1; }, 5000));
+    }
+    // Nobody listens: the second start still ends at once.
+    EXPECT_TRUE(secondStart());
+    EXPECT_EQ(raised, 1);
+}
+
+TEST(CommandLineTest, HelpAndVersionPrintWithoutADisplayAndOtherArgumentsAreIgnored) {
+    const auto run = [](const QString& argument) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // A window would abort on this platform.
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-display"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(QUILDER_EXECUTABLE), {argument});
+        const bool ended = program.waitForFinished(5000) && program.exitCode() == 0;
+        return ended ? QString::fromLocal8Bit(program.readAllStandardOutput()) : QString();
+    };
+    EXPECT_TRUE(run(QStringLiteral("--help")).startsWith(QLatin1String("Usage: quilder")));
+    const QString version = run(QStringLiteral("--version"));
+    EXPECT_TRUE(version.startsWith(QLatin1String("quilder ")) &&
+                version.contains(QLatin1String(kVersionText.data(),
+                                               static_cast<qsizetype>(kVersionText.size()))))
+        << version.toStdString();
+    EXPECT_FALSE(CommandLineAnswer({QStringLiteral("--frobnicate")}));
+}
+
+TEST(WebItemTest, TheVersionCheckAddressIsAValidUrlAndAnAddressNoProgramTookIsTold) {
+    const QString address = WebAddress(WebItem::VersionCheck);
+    const QUrl url(address, QUrl::StrictMode);
+    EXPECT_TRUE(url.isValid() && !address.contains(QLatin1Char(' '))) << address.toStdString();
+    EXPECT_EQ(QUrlQuery(url).queryItemValue(QStringLiteral("ver"), QUrl::FullyDecoded),
+              QStringLiteral("1.00 Build 20070405"));
+    EXPECT_EQ(QUrlQuery(url).queryItemValue(QStringLiteral("prod")), QStringLiteral("QDR"));
+
+    test::RecordingDesktopKit kit;
+    test::ScriptedPrompt prompt;
+    OpenWebItem(WebItem::Forum, kit, prompt);
+    EXPECT_TRUE(prompt.notices.isEmpty());
+    kit.refused << address;
+    OpenWebItem(WebItem::VersionCheck, kit, prompt);
+    EXPECT_EQ(prompt.notices, QStringList{kNoBrowserNotice.arg(address)});
+}
+
+TEST(HelpWindowTest, EscClosesIt) {
+    QPointer<HelpWindow> help = new HelpWindow;
+    help->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+    QTest::keyClick(help, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return help.isNull(); }));
 }
 
 } // namespace

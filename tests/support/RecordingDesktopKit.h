@@ -25,7 +25,9 @@ public:
     bool OpenItem(const QString& p, int s) override {
         return Record("OpenItem", p, s) && !refused.contains(p);
     }
-    bool OpenAddress(const QString& a, int s) override { return Record("OpenAddress", a, s); }
+    bool OpenAddress(const QString& a, int s) override {
+        return Record("OpenAddress", a, s) && !refused.contains(a);
+    }
     WindowHandle FindTitledWindow(const QString& t) override {
         return Record("FindTitledWindow", t) ? 0 : 0; // no window
     }
@@ -33,7 +35,7 @@ public:
     QStringList calls;
     QStringList openAnswer;
     QString saveAnswer;
-    QStringList refused; // items OpenItem fails to open
+    QStringList refused; // items and addresses that fail to open
 
 private:
     template <class... T> bool Record(const char* operation, const T&... arguments) {

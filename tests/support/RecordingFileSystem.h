@@ -23,6 +23,10 @@ public:
         return Opened(name,
                       unopenable.count(name) ? -1 : FileSystem::OpenReadAt(folder, name, size));
     }
+    bool ListFolder(const std::string& path, FolderListing& out, bool withFolders) override {
+        if (unopenable.count(path)) return errno = EACCES, false;
+        return FileSystem::ListFolder(path, out, withFolders);
+    }
     int OpenFolder(const std::string& path) override {
         return unopenable.count(path) ? (errno = EACCES, -1) : FileSystem::OpenFolder(path);
     }
