@@ -50,6 +50,7 @@ struct ResultRow {
     QRgb fore = 0;                    // 0 (transparent): the list's default colour
     bool checked = false;
     bool hasFile = false;                // a row of no file shows no size, type or date
+    bool locked = false;                 // in a protected folder: never ticked
     SizeUnit unit : 8 = SizeUnit::Bytes; // of the row's class
 
     void SetFile(std::uint64_t bytes, SizeUnit sizeUnit, std::int64_t modified) {
