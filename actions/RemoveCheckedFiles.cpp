@@ -20,6 +20,7 @@ void NoteFailure(RemovalTally& tally, const CheckedFile& file, int error,
 } // namespace
 
 RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSystem& fs,
+                                const ProtectedFolders& protect,
                                 const EntryRemover::Action& action) {
     RemovalTally tally;
     EntryRemover remover(fs, action);
@@ -27,6 +28,11 @@ RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSyste
     for (const CheckedFile& file : files) {
         switch (file.verdict) {
         case FileVerdict::Remove: {
+            // The check yields: a folder may have been protected meanwhile.
+            if (InProtectedFolder(protect, fs, folders, file.entry, file.spellings)) {
+                ++tally.locked;
+                break;
+            }
             using Kind = EntryRemover::Outcome::Kind;
             const EntryRemover::Outcome outcome = remover.Remove(file.entry, file.copies);
             if (outcome.kind == Kind::Removed || outcome.kind == Kind::Gone)
@@ -62,6 +68,9 @@ RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSyste
             break;
         case FileVerdict::NoneStays:
             ++tally.noneStays;
+            break;
+        case FileVerdict::Protected:
+            ++tally.locked;
             break;
         case FileVerdict::CannotRemove:
             NoteFailure(tally, file, file.error);
