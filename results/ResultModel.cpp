@@ -24,9 +24,10 @@ const QString kLockedTip = QStringLiteral(
     "This file is in a protected folder: it cannot be ticked, and no command deletes it, moves it "
     "to the trash or replaces it.");
 
-// A padlock: a shackle over a body.
+// A padlock: a shackle over a body. Made once and never freed: a pixmap must not outlive the
+// application object, as a static one would.
 const QIcon& LockIcon() {
-    static const QIcon icon = [] {
+    static const QIcon* const icon = [] {
         QPixmap pixmap(16, 16);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
@@ -38,9 +39,9 @@ const QIcon& LockIcon() {
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(200, 150, 30));
         painter.drawRoundedRect(QRectF(2.5, 7.5, 11, 8), 1.5, 1.5);
-        return QIcon(pixmap);
+        return new QIcon(pixmap);
     }();
-    return icon;
+    return *icon;
 }
 
 } // namespace
