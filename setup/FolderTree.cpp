@@ -146,7 +146,9 @@ void FolderTree::ShowProtection(QTreeWidgetItem* node) {
     const bool locked = protected_ && protected_->IsProtected(Key(node));
     node->setIcon(0, locked ? (drive ? lockedDriveIcon_ : lockedFolderIcon_)
                             : (drive ? driveIcon_ : folderIcon_));
-    node->setToolTip(0, locked ? Key(node) + kProtectedTip : QString());
+    // Thousands of nodes come at once: only those that were protected hold an empty tip.
+    if (locked || !node->toolTip(0).isEmpty())
+        node->setToolTip(0, locked ? Key(node) + kProtectedTip : QString());
 }
 
 QMenu& FolderTree::NodeMenu(QTreeWidgetItem* node) {
