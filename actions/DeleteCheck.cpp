@@ -4,6 +4,7 @@
 #include "FileIdentity.h"
 #include "FileSystem.h"
 #include "PathText.h"
+#include "ProtectedFolders.h"
 #include "ResultSet.h"
 #include "RowPaths.h"
 #include "TaskHost.h"
@@ -69,6 +70,19 @@ LastCopies CountLastCopies(const std::vector<TickedGroup>& groups) {
     return last;
 }
 
+bool InProtectedFolder(const ProtectedFolders& folders, FileSystem& fs, FolderHandles& handles,
+                       const RecordedEntry& file, const std::vector<QString>& spellings) {
+    if (folders.Empty()) return false;
+    if (folders.Covers(PathToText(file.folderPath))) return true;
+    for (const QString& path : spellings)
+        if (folders.Covers(path.left(std::max<qsizetype>(path.lastIndexOf(QLatin1Char('/')), 1))))
+            return true;
+    FolderId id;
+    int error = 0;
+    const int folder = handles.Open(file.folderPath, id, error);
+    return folder >= 0 && id == file.folder && folders.HoldsOpenFolder(fs, folder);
+}
+
 namespace {
 
 constexpr qint64 kStatusEveryMs = 20;
@@ -76,27 +90,40 @@ constexpr qint64 kStatusEveryMs = 20;
 class Check {
 public:
     Check(TaskHost& host, FileSystem& fs)
-        : host_(host), results_(&host.Results()), folders_(fs),
+        : host_(host), results_(&host.Results()), fs_(fs), folders_(fs),
           compare_(fs, [this] { return Yield(); }) {}
 
     CheckEnd Run(const std::vector<TickedGroup>& groups, std::vector<CheckedFile>& files) {
-        groups_ = &groups;
         members_.assign(groups.size(), {});
-        std::vector<int> order; // ticked files, by their first ticked row
-        std::vector<std::vector<std::size_t>> tickedIn;
         for (std::size_t g = 0; g < groups.size(); ++g) {
             for (const MemberRow& row : groups[g].rows) {
                 current_ = &row.path;
                 if (!Yield()) return end_;
-                const int file = Resolve(row.path);
-                members_[g].push_back(file);
-                if (!row.ticked) continue;
+                members_[g].push_back(Resolve(row.path));
+            }
+        }
+        const std::vector<TickedGroup> unlocked = Unlocked(groups);
+        groups_ = &unlocked;
+        std::vector<int> order; // ticked files, by their first ticked row
+        std::vector<std::vector<std::size_t>> tickedIn;
+        for (std::size_t g = 0; g < unlocked.size(); ++g) {
+            for (std::size_t r = 0; r < unlocked[g].rows.size(); ++r) {
+                const int file = members_[g][r];
+                if (!unlocked[g].rows[r].ticked) continue;
                 tickedIn.resize(files_.size());
                 auto& in = tickedIn[static_cast<std::size_t>(file)];
                 if (in.empty()) order.push_back(file);
                 if (in.empty() || in.back() != g) in.push_back(g);
                 files_[static_cast<std::size_t>(file)].ticked = true;
             }
+        }
+        for (const int index : locked_) {
+            const File& file = files_[static_cast<std::size_t>(index)];
+            CheckedFile& out = files.emplace_back();
+            out.path = file.spellings.front();
+            out.spellings = file.spellings;
+            out.entry = file.look.entry;
+            out.verdict = FileVerdict::Protected;
         }
         for (const int index : order) {
             const File& file = files_[static_cast<std::size_t>(index)];
@@ -129,6 +156,27 @@ private:
         std::vector<QString> spellings;
         bool ticked = false;
     };
+
+    // The groups with the rows of files in protected folders unticked: such a file is a copy
+    // that stays. Each of them goes to locked_ once.
+    std::vector<TickedGroup> Unlocked(const std::vector<TickedGroup>& groups) {
+        std::vector<TickedGroup> unlocked = groups;
+        const ProtectedFolders& folders = results_->Protected();
+        std::vector<signed char> locked(files_.size(), -1); // not looked at yet
+        for (std::size_t g = 0; g < unlocked.size(); ++g)
+            for (std::size_t r = 0; r < unlocked[g].rows.size(); ++r) {
+                MemberRow& row = unlocked[g].rows[r];
+                const auto file = static_cast<std::size_t>(members_[g][r]);
+                if (!row.ticked) continue;
+                if (locked[file] < 0) {
+                    locked[file] = InProtectedFolder(
+                        folders, fs_, folders_, files_[file].look.entry, files_[file].spellings);
+                    if (locked[file]) locked_.push_back(static_cast<int>(file));
+                }
+                row.ticked = locked[file] == 0;
+            }
+        return unlocked;
+    }
 
     // The file a path names, found once per path and once per entry whatever the spelling.
     int Resolve(const QString& path) {
@@ -236,6 +284,7 @@ private:
 
     TaskHost& host_;
     QPointer<ResultSet> results_;
+    FileSystem& fs_;
     FolderHandles folders_;
     ContentCheck compare_;
     const std::vector<TickedGroup>* groups_ = nullptr;
@@ -243,6 +292,7 @@ private:
     std::vector<File> files_;
     QHash<QString, int> byPath_;
     std::unordered_map<EntryKey, int, EntryKeyHash> byKey_;
+    std::vector<int> locked_; // ticked files in protected folders
     const QString* current_ = nullptr;
     QElapsedTimer sinceStatus_;
     CheckEnd end_ = CheckEnd::Finished;

@@ -8,6 +8,9 @@
 
 namespace quilder {
 
+class FileSystem;
+class FolderHandles;
+class ProtectedFolders;
 class TaskHost;
 class ResultSet;
 
@@ -48,6 +51,7 @@ enum class FileVerdict {
                   // mount, which may show this same file from another drive
     NoneStays,    // every other file of its group is ticked too, under another row
     CannotRemove, // no longer a regular file, or not reachable: see error
+    Protected,    // in a protected folder: a copy that stays, never one that goes
 };
 
 // What the check decided for one ticked file: one file, however many rows name it.
@@ -62,10 +66,17 @@ struct CheckedFile {
 
 enum class CheckEnd { Finished, Stopped, Closed };
 
-// Decides per file. A file ticked anywhere never counts as the copy that stays for another; a
-// ticked file of a group that is not wholly ticked goes only when a file of the group that
-// stays holds the same bytes. Yields through the host between files and while comparing; the
-// host's stop request ends the check (Stopped), a closing window too (Closed).
+// Whether a file lies in a protected folder: by the path of its folder or of any row that names
+// it, or by the identity of its folder or one above it, seen through a handle of the folder
+// that must still be the one recorded (so a bind mount or a link is no way around it).
+bool InProtectedFolder(const ProtectedFolders& folders, FileSystem& fs, FolderHandles& handles,
+                       const RecordedEntry& file, const std::vector<QString>& spellings);
+
+// Decides per file. A file in a protected folder leaves the ticked set before anything else and
+// stays as a copy (verdict Protected). A file ticked anywhere never counts as the copy that
+// stays for another; a ticked file of a group that is not wholly ticked goes only when a file of
+// the group that stays holds the same bytes. Yields through the host between files and while
+// comparing; the host's stop request ends the check (Stopped), a closing window too (Closed).
 CheckEnd CheckTickedFiles(TaskHost& host, const std::vector<TickedGroup>& groups,
                           std::vector<CheckedFile>& files);
 

@@ -81,6 +81,9 @@ struct KeptReason {
     const char* many;
 };
 constexpr KeptReason kKeptReasons[] = {
+    {&RemovalTally::locked, &RemovalTally::firstLocked,
+     "1 checked file was not {done}: it is in a protected folder.",
+     "%1 checked files were not {done}: they are in a protected folder."},
     {&RemovalTally::differs, &RemovalTally::firstDiffers,
      "1 checked file was not {done}: its content differs from the files of its group that stay, "
      "could not be compared with them, or changed during {command}.",
@@ -173,8 +176,8 @@ bool DeleteCheckedFiles(TaskHost& host, int listIndex, Disposal disposal) {
     }
 
     FileSystem& fs = FileSystemService();
-    const RemovalTally tally =
-        RemoveCheckedFiles(files, fs, [&fs, disposal](int folder, const RecordedEntry& file) {
+    const RemovalTally tally = RemoveCheckedFiles(
+        files, fs, results->Protected(), [&fs, disposal](int folder, const RecordedEntry& file) {
             // A file that cannot go to the trash stays: it is never deleted instead.
             if (disposal == Disposal::Trash)
                 return fs.TrashCompared(folder, file.folderPath, file.name, file.state);

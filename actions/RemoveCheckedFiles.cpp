@@ -24,6 +24,7 @@ void NoteKept(int& count, QString& first, const CheckedFile& file) {
 } // namespace
 
 RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSystem& fs,
+                                const ProtectedFolders& protect,
                                 const EntryRemover::Action& action) {
     RemovalTally tally;
     EntryRemover remover(fs, action);
@@ -31,6 +32,11 @@ RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSyste
     for (const CheckedFile& file : files) {
         switch (file.verdict) {
         case FileVerdict::Remove: {
+            // The check yields: a folder may have been protected meanwhile.
+            if (InProtectedFolder(protect, fs, folders, file.entry, file.spellings)) {
+                NoteKept(tally.locked, tally.firstLocked, file);
+                break;
+            }
             using Kind = EntryRemover::Outcome::Kind;
             const EntryRemover::Outcome outcome = remover.Remove(file.entry, file.copies);
             if (outcome.kind == Kind::Removed || outcome.kind == Kind::Gone)
@@ -66,6 +72,9 @@ RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSyste
             break;
         case FileVerdict::NoneStays:
             NoteKept(tally.noneStays, tally.firstNoneStays, file);
+            break;
+        case FileVerdict::Protected:
+            NoteKept(tally.locked, tally.firstLocked, file);
             break;
         case FileVerdict::CannotRemove:
             NoteFailure(tally, file, file.error);

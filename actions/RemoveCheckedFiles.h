@@ -10,6 +10,7 @@
 namespace quilder {
 
 class FileSystem;
+class ProtectedFolders;
 
 // What carrying out the check's verdicts did, for the notice.
 struct RemovalTally {
@@ -18,8 +19,10 @@ struct RemovalTally {
     int hardLink = 0;
     int stackedCopy = 0;
     int noneStays = 0;
+    int locked = 0; // in a protected folder
     // The first file kept for each of those reasons, for the notice to name.
-    QString firstDiffers, firstSameFile, firstHardLink, firstStackedCopy, firstNoneStays;
+    QString firstDiffers, firstSameFile, firstHardLink, firstStackedCopy, firstNoneStays,
+        firstLocked;
     int failed = 0;
     QString firstFailed;
     QString firstReason;
@@ -31,8 +34,10 @@ struct RemovalTally {
 
 // The step after the check, without yielding: every file the check let go is looked at once
 // more with the copies that stay for it, and handed to `action` (delete, or anything else that
-// takes it away) at once if none of them changed.
+// takes it away) at once if none of them changed. A file in a folder protected since the check
+// stays.
 RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSystem& fs,
+                                const ProtectedFolders& protect,
                                 const EntryRemover::Action& action);
 
 } // namespace quilder

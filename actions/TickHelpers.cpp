@@ -53,7 +53,14 @@ void TickAllButOne(TaskHost& host, KeepRule rule) {
     ResultModel& list = host.Results().List(host.Results().VisibleList());
     std::vector<char> checks(static_cast<std::size_t>(list.RowCount()), 1);
     ForEachGroup(list, [&](int start, int end) {
-        checks[static_cast<std::size_t>(Keeper(list, start, end, rule))] = 0;
+        // A file in a protected folder is the copy that stays, whatever its date or place.
+        bool locked = false;
+        for (int i = start; i < end; ++i) {
+            if (!list.Row(i).locked) continue;
+            checks[static_cast<std::size_t>(i)] = 0;
+            locked = true;
+        }
+        if (!locked) checks[static_cast<std::size_t>(Keeper(list, start, end, rule))] = 0;
     });
     Apply(host, list, checks);
 }
@@ -67,7 +74,8 @@ void TickAllInFolder(TaskHost& host, int row) {
     const QString folder = list.Row(row).text[kPathColumn];
     std::vector<char> checks = CurrentChecks(list);
     for (int i = 0; i < list.RowCount(); ++i)
-        if (list.Row(i).text[kPathColumn] == folder) checks[static_cast<std::size_t>(i)] = 1;
+        if (list.Row(i).text[kPathColumn] == folder && !list.Row(i).locked)
+            checks[static_cast<std::size_t>(i)] = 1;
     int whole = 0;
     ForEachGroup(list, [&](int start, int end) {
         int ticked = 0;

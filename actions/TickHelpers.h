@@ -16,11 +16,12 @@ enum class KeepRule {
 
 // The tick helpers act on the visible list and end by showing TickedText in the status panel,
 // which from then on follows the ticks (ShowTickedStatus).
-// Each group keeps exactly one row unticked; every other row of it is ticked.
+// Each group keeps exactly one row unticked; every other row of it is ticked. A group with rows
+// in a protected folder keeps those instead, and has every other row ticked.
 void TickAllButOne(TaskHost& host, KeepRule rule);
-// Ticks every row whose file is in the folder of row `row` (not in its sub-folders); other rows
-// keep their ticks. One notice tells how many groups now have every row ticked. A row of -1
-// (none chosen) only asks for one.
+// Ticks every row whose file is in the folder of row `row` (not in its sub-folders) and not
+// protected; other rows keep their ticks. One notice tells how many groups now have every row
+// ticked. A row of -1 (none chosen) only asks for one.
 void TickAllInFolder(TaskHost& host, int row);
 void UntickAll(TaskHost& host);
 

@@ -1,8 +1,12 @@
 #include "ResultModel.h"
 
 #include "GroupConfirmation.h"
+#include "ProtectedFolders.h"
 
 #include <QBrush>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <algorithm>
 
 namespace quilder {
@@ -15,6 +19,30 @@ bool KeyLess(const ResultRow& a, const ResultRow& b) {
     const QString& y = b.SortKey();
     if (x.constData() == y.constData() && x.size() == y.size()) return false;
     return x < y;
+}
+
+const QString kLockedTip = QStringLiteral(
+    "This file is in a protected folder: it cannot be ticked, and no command deletes it, moves it "
+    "to the trash or replaces it.");
+
+// A padlock: a shackle over a body. Made once and never freed: a pixmap must not outlive the
+// application object, as a static one would.
+const QIcon& LockIcon() {
+    static const QIcon* const icon = [] {
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(QColor(90, 90, 90), 1.6));
+        painter.drawArc(QRectF(4.5, 1.5, 7, 9), 0, 180 * 16);
+        painter.drawLine(QPointF(4.5, 6), QPointF(4.5, 8));
+        painter.drawLine(QPointF(11.5, 6), QPointF(11.5, 8));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(200, 150, 30));
+        painter.drawRoundedRect(QRectF(2.5, 7.5, 11, 8), 1.5, 1.5);
+        return new QIcon(pixmap);
+    }();
+    return *icon;
 }
 
 } // namespace
@@ -50,6 +78,9 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
     case Qt::CheckStateRole:
         if (column == kNameColumn) return row.checked ? Qt::Checked : Qt::Unchecked;
         return {};
+    case Qt::DecorationRole:
+        if (column == kNameColumn && row.locked) return LockIcon();
+        return {};
     case Qt::ForegroundRole:
         if (column < kShadedColumnCount && row.fore != 0) return QBrush(QColor::fromRgba(row.fore));
         return {};
@@ -57,7 +88,10 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
         return static_cast<int>(kResultColumns[static_cast<std::size_t>(column)].alignment |
                                 Qt::AlignVCenter);
     case Qt::ToolTipRole: {
+        // Why a row cannot be ticked comes first; how its group was confirmed holds for all.
         const QString confirmed = GroupConfirmation(row);
+        if (row.locked)
+            return confirmed.isEmpty() ? kLockedTip : kLockedTip + QLatin1Char('\n') + confirmed;
         return confirmed.isEmpty() ? QVariant() : QVariant(confirmed);
     }
     default:
@@ -69,8 +103,9 @@ bool ResultModel::setData(const QModelIndex& index, const QVariant& value, int r
     if (role != Qt::CheckStateRole || index.column() != kNameColumn ||
         !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return false;
-    RowAt(static_cast<std::size_t>(index.row())).checked =
-        value.toInt() == static_cast<int>(Qt::Checked);
+    ResultRow& row = RowAt(static_cast<std::size_t>(index.row()));
+    if (row.locked) return false;
+    row.checked = value.toInt() == static_cast<int>(Qt::Checked);
     Q_EMIT dataChanged(index, index, {Qt::CheckStateRole});
     return true;
 }
@@ -78,7 +113,8 @@ bool ResultModel::setData(const QModelIndex& index, const QVariant& value, int r
 Qt::ItemFlags ResultModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == kNameColumn) f |= Qt::ItemIsUserCheckable;
+    if (index.column() == kNameColumn && !RowAt(static_cast<std::size_t>(index.row())).locked)
+        f |= Qt::ItemIsUserCheckable;
     return f;
 }
 
@@ -114,9 +150,30 @@ void ResultModel::SetChecked(int row, bool checked) {
 void ResultModel::SetAllChecked(const std::vector<char>& checks) {
     if (state_ == State::Merging || checks.size() != rows_.size() || rows_.empty()) return;
     for (std::size_t i = 0; i < checks.size(); ++i)
-        rows_[i].checked = checks[i] != 0;
+        rows_[i].checked = checks[i] != 0 && !rows_[i].locked;
     Q_EMIT dataChanged(index(0, kNameColumn), index(rowCount() - 1, kNameColumn),
                        {Qt::CheckStateRole});
+}
+
+template <typename Rows> void ResultModel::Mark(Rows& rows) const {
+    // The rows of one folder share their path text: one look per folder in a run of them.
+    const QString* last = nullptr;
+    bool locked = false;
+    for (ResultRow& row : rows) {
+        const QString& folder = row.text[kPathColumn];
+        if (!last || folder.constData() != last->constData() || folder.size() != last->size())
+            locked = protected_ && protected_->Covers(folder);
+        last = &folder;
+        row.locked = locked;
+        row.checked = row.checked && !locked;
+    }
+}
+
+void ResultModel::MarkProtectedRows() {
+    if (state_ == State::Merging || rows_.empty()) return;
+    Mark(rows_);
+    Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, kResultColumnCount - 1),
+                       {Qt::CheckStateRole, Qt::DecorationRole, Qt::ToolTipRole});
 }
 
 bool ResultModel::WouldAppend(const QString& firstKey) const {
@@ -126,6 +183,7 @@ bool ResultModel::WouldAppend(const QString& firstKey) const {
 
 void ResultModel::InsertSorted(std::vector<ResultRow> rows) {
     if (rows.empty() || state_ == State::Merging) return;
+    if (protected_) Mark(rows);
     // Result files and group files come in key order: checking is far cheaper than sorting.
     if (!std::is_sorted(rows.begin(), rows.end(), KeyLess))
         std::stable_sort(rows.begin(), rows.end(), KeyLess);

@@ -9,6 +9,8 @@
 
 namespace quilder {
 
+class ProtectedFolders;
+
 // The rows of one result list, kept in ascending text order of the sort key; rows of one key
 // keep the order in which they were added. C++ row numbers count from 0.
 class ResultModel : public QAbstractTableModel {
@@ -28,10 +30,17 @@ public:
 
     int RowCount() const { return rowCount(); }
     const ResultRow& Row(int row) const { return RowAt(static_cast<std::size_t>(row)); }
+    // A row in a protected folder is never checked: these leave it as it is.
     void SetChecked(int row, bool checked);
     // Sets every row's check mark at once, `checks` holding one flag per row, and tells the
     // views once: row by row would cost a signal per row on a list of 100,000.
     void SetAllChecked(const std::vector<char>& checks);
+
+    // The folders whose rows are locked; rows added later are marked as they come.
+    void SetProtectedFolders(const ProtectedFolders* folders) { protected_ = folders; }
+    // Marks every row anew after the protected folders changed, unticking the locked ones, and
+    // tells the views once.
+    void MarkProtectedRows();
 
     // Adds rows at their places in key order. Costs one pass over the list however the new rows
     // interleave with the old ones, so callers should hand in rows in batches.
@@ -69,6 +78,7 @@ private:
     const ResultRow& RowAt(std::size_t row) const;
     ResultRow& RowAt(std::size_t row);
     void MergeSorted(std::vector<ResultRow>& rows);
+    template <typename Rows> void Mark(Rows& rows) const;
 
     State state_ = State::Settled;
     // The list is placed_ followed by rows_. Settled, placed_ is empty. A merge moves the old
@@ -80,6 +90,7 @@ private:
     std::deque<ResultRow> rows_;
     QString tag_;
     std::uint64_t clearCount_ = 0;
+    const ProtectedFolders* protected_ = nullptr;
 };
 
 } // namespace quilder

@@ -66,9 +66,11 @@ struct ResultRow {
     std::uint64_t size = 0;
     std::int64_t modifiedSeconds = 0; // since the epoch
     QRgb fore = 0;                    // 0 (transparent): the list's default colour
-    bool checked = false;
-    bool hasFile = false;                // a row of no file shows no size, type or date
-    bool byteForByte = false;            // Verify Groups found its group identical
+    // Flags share one byte: a million rows are held, each in two lists.
+    bool checked : 1 = false;
+    bool hasFile : 1 = false;     // a row of no file shows no size, type or date
+    bool byteForByte : 1 = false; // Verify Groups found its group identical
+    bool locked : 1 = false;      // in a protected folder: never ticked
     SizeUnit unit : 8 = SizeUnit::Bytes; // of the row's class
 
     void SetFile(std::uint64_t bytes, SizeUnit sizeUnit, std::int64_t modified) {

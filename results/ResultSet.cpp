@@ -3,8 +3,19 @@
 namespace quilder {
 
 ResultSet::ResultSet(QObject* parent) : QObject(parent) {
-    for (ResultModel*& list : lists_)
+    for (ResultModel*& list : lists_) {
         list = new ResultModel(this);
+        list->SetProtectedFolders(&protected_);
+    }
+}
+
+void ResultSet::SetFolderProtected(const QString& folder, bool protect) {
+    if (protect)
+        protected_.Protect(folder);
+    else
+        protected_.Unprotect(folder);
+    for (ResultModel* list : lists_)
+        list->MarkProtectedRows();
 }
 
 void ResultSet::ClearAll() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProtectedFolders.h"
 #include "ResultColumns.h"
 #include "ResultModel.h"
 
@@ -23,6 +24,11 @@ public:
     const ResultModel& List(int index) const { return *lists_[static_cast<std::size_t>(index)]; }
     ResultModel& AllList() { return List(0); }
     void ClearAll();
+
+    // The folders protected for this run; their rows are locked in every list.
+    const ProtectedFolders& Protected() const { return protected_; }
+    // Protects a folder, or stops protecting it, and marks the rows of the eight lists anew.
+    void SetFolderProtected(const QString& folder, bool protect);
 
     // Exactly one list is visible.
     int VisibleList() const { return visible_; }
@@ -62,6 +68,7 @@ Q_SIGNALS:
 
 private:
     std::array<ResultModel*, kResultListCount> lists_{};
+    ProtectedFolders protected_;
     int visible_ = 0;
     QString statusCounts_;
     bool resultChanged_ = false;

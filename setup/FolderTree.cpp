@@ -2,9 +2,13 @@
 
 #include "FileSystem.h"
 #include "PathText.h"
+#include "ProtectedFolders.h"
 
 #include <QCollator>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QMenu>
+#include <QPainter>
 #include <QStyle>
 #include <algorithm>
 #include <functional>
@@ -15,6 +19,7 @@ namespace quilder {
 namespace {
 
 constexpr int kKeyRole = Qt::UserRole;
+constexpr int kDriveRole = Qt::UserRole + 1;
 
 class SettingChecks {
 public:
@@ -53,6 +58,32 @@ ByName(const std::vector<FolderEntry>& folders) {
     return sorted;
 }
 
+// The icon with a padlock over its lower right quarter, in every size and mode it has.
+QIcon WithLock(const QIcon& icon) {
+    QIcon locked;
+    for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Selected})
+        for (const QSize size : icon.availableSizes(mode)) {
+            QPixmap pixmap = icon.pixmap(size, mode);
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            const QRectF lock(size.width() * 0.5, size.height() * 0.4, size.width() * 0.5,
+                              size.height() * 0.6);
+            const qreal w = lock.width();
+            painter.setPen(QPen(QColor(60, 60, 60), std::max(1.0, w / 6)));
+            painter.drawArc(QRectF(lock.left() + w * 0.22, lock.top(), w * 0.56, w * 0.7), 0,
+                            180 * 16);
+            painter.setBrush(QColor(200, 150, 30));
+            painter.drawRect(QRectF(lock.left() + w * 0.08, lock.top() + lock.height() * 0.4,
+                                    w * 0.84, lock.height() * 0.55));
+            painter.end();
+            locked.addPixmap(pixmap, mode);
+        }
+    return locked;
+}
+
+const QString kProtectedTip =
+    QStringLiteral(" (protected: its files are never deleted, moved to the trash or replaced)");
+
 } // namespace
 
 FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
@@ -77,6 +108,8 @@ FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
         folderIcon_.addPixmap(closed.pixmap(size), QIcon::Normal);
         folderIcon_.addPixmap(open.pixmap(size), QIcon::Selected);
     }
+    lockedDriveIcon_ = WithLock(driveIcon_);
+    lockedFolderIcon_ = WithLock(folderIcon_);
 
     connect(this, &QTreeWidget::itemChanged, this, &FolderTree::OnItemChanged);
     connect(this, &QTreeWidget::itemClicked, this, &FolderTree::OnItemClicked);
@@ -95,16 +128,51 @@ bool FolderTree::Checked(const QTreeWidgetItem* node) {
     return node->checkState(0) == Qt::Checked;
 }
 
-QTreeWidgetItem* FolderTree::NewNode(const QString& key, const QString& text, const QIcon& icon) {
+QTreeWidgetItem* FolderTree::NewNode(const QString& key, const QString& text, bool drive) {
     if (key.isEmpty() || byKey_.contains(key)) return nullptr;
     auto* node = new QTreeWidgetItem(QStringList{text});
     node->setData(0, kKeyRole, key);
-    node->setIcon(0, icon);
+    node->setData(0, kDriveRole, drive);
+    ShowProtection(node);
     node->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     node->setCheckState(0, Qt::Unchecked);
     byKey_.insert(key, node);
     nodes_.push_back(node);
     return node;
+}
+
+void FolderTree::ShowProtection(QTreeWidgetItem* node) {
+    const bool drive = node->data(0, kDriveRole).toBool();
+    const bool locked = protected_ && protected_->IsProtected(Key(node));
+    node->setIcon(0, locked ? (drive ? lockedDriveIcon_ : lockedFolderIcon_)
+                            : (drive ? driveIcon_ : folderIcon_));
+    // Thousands of nodes come at once: only those that were protected hold an empty tip.
+    if (locked || !node->toolTip(0).isEmpty())
+        node->setToolTip(0, locked ? Key(node) + kProtectedTip : QString());
+}
+
+QMenu& FolderTree::NodeMenu(QTreeWidgetItem* node) {
+    if (!nodeMenu_) {
+        nodeMenu_ = new QMenu(this);
+        protectItem_ = nodeMenu_->addAction(QString());
+        connect(protectItem_, &QAction::triggered, this, [this] {
+            const QString key = menuKey_;
+            Q_EMIT protectionToggled(key, !(protected_ && protected_->IsProtected(key)));
+            // The tree may have been refilled meanwhile: the node is found anew.
+            if (QTreeWidgetItem* shown = FindNode(key)) ShowProtection(shown);
+        });
+    }
+    menuKey_ = Key(node);
+    const bool locked = protected_ && protected_->IsProtected(menuKey_);
+    protectItem_->setText(locked ? QStringLiteral("Stop Protecting This Folder")
+                                 : QStringLiteral("Protect This Folder"));
+    return *nodeMenu_;
+}
+
+void FolderTree::contextMenuEvent(QContextMenuEvent* event) {
+    QTreeWidgetItem* node = itemAt(event->pos());
+    if (!node) return;
+    NodeMenu(node).popup(event->globalPos());
 }
 
 void FolderTree::FillFolderTree() {
@@ -119,7 +187,7 @@ void FolderTree::FillFolderTree() {
         // A volume without a name shows its key in parentheses behind an empty name.
         const QString text =
             drive.caption == key ? QStringLiteral(" (") + key + QLatin1Char(')') : drive.caption;
-        if (QTreeWidgetItem* node = NewNode(key, text, driveIcon_)) addTopLevelItem(node);
+        if (QTreeWidgetItem* node = NewNode(key, text, true)) addTopLevelItem(node);
     }
 }
 
@@ -133,8 +201,7 @@ void FolderTree::AddSubFolderNodes(const QString& key) {
     for (const FolderEntry& folder : ByName(listing.folders)) {
         // Such a path could not be written to a scan list line by line.
         if (HasLineBreakOrTab(folder.path)) continue;
-        QTreeWidgetItem* node =
-            NewNode(PathToText(folder.path), PathToText(folder.name), folderIcon_);
+        QTreeWidgetItem* node = NewNode(PathToText(folder.path), PathToText(folder.name), false);
         if (!node) continue;
         children.append(node);
     }

@@ -38,6 +38,12 @@ CommandController::CommandController(frmPubMain& window)
             [this](QAction* button) { router_.ToolbarClicked(button->text()); });
     connect(&window_.timLoader(), &IntervalTimer::timeout, this,
             [this] { resultCommands_->LoaderTick(); });
+    // Protection is held with the lists, which lock the rows of a protected folder.
+    window_.Tree().SetProtectedFolders(&window_.Results().Protected());
+    connect(&window_.Tree(), &FolderTree::protectionToggled, this,
+            [this](const QString& key, bool protect) {
+                window_.Results().SetFolderProtected(key, protect);
+            });
     // The dots go on the latest text, shown or still waiting for its turn.
     connect(&window_.tim(), &IntervalTimer::timeout, this,
             [this] { SetStatusText(AnimateStatus(status_->Latest())); });

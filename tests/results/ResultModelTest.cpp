@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QMimeDatabase>
 #include <QPersistentModelIndex>
+#include <QSignalSpy>
 #include <QTest>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -55,6 +56,49 @@ struct MeasuredList : ResultListView {
     using QTreeView::sizeHintForColumn;
     using ResultListView::ResultListView;
 };
+
+// Protection locks the rows of a folder and of the folders below it, on whole path components,
+// in every list at once, with one signal per list however many rows it has.
+TEST(ProtectedRowsTest, LockOnWholeComponentsUntickAndRefuseTicksUntilUnprotected) {
+    ResultSet results;
+    QAbstractItemModelTester tester(&results.AllList(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    std::vector<ResultRow> rows{Row("f", "A", "/a/b"), Row("g", "A", "/a/bc"),
+                                Row("h", "A", "/a/b/c"), Row("r", "B", "/")};
+    for (ResultRow& row : rows)
+        row.checked = true;
+    results.AllList().InsertSorted(rows);
+    results.List(7).InsertSorted(rows);
+    QSignalSpy changed(&results.List(7), &QAbstractItemModel::dataChanged);
+    const auto locked = [&](int list) {
+        std::string marks;
+        for (int i = 0; i < results.List(list).RowCount(); ++i)
+            marks += results.List(list).Row(i).locked
+                         ? (results.List(list).Row(i).checked ? 'X' : 'L')
+                         : (results.List(list).Row(i).checked ? '*' : '.');
+        return marks;
+    };
+    results.SetFolderProtected("/a/b", true);
+    EXPECT_EQ(locked(0), "L*L*");
+    EXPECT_EQ(locked(7), "L*L*");
+    EXPECT_EQ(changed.count(), 1);
+    ResultModel& all = results.AllList();
+    all.SetChecked(0, true);
+    all.SetAllChecked({1, 1, 1, 1});
+    all.InsertSorted({rows[2]}); // arriving ticked, through the result set
+    EXPECT_EQ(locked(0), "L*LL*");
+    EXPECT_FALSE(all.flags(all.index(0, kNameColumn)) & Qt::ItemIsUserCheckable);
+    EXPECT_TRUE(all.flags(all.index(1, kNameColumn)) & Qt::ItemIsUserCheckable);
+    EXPECT_FALSE(all.data(all.index(0, kNameColumn), Qt::DecorationRole).isNull());
+    EXPECT_FALSE(all.data(all.index(0, kPathColumn), Qt::ToolTipRole).toString().isEmpty());
+
+    results.SetFolderProtected("/", true); // a drive holds every folder on it
+    EXPECT_EQ(locked(7), "LLLL");
+    results.SetFolderProtected("/", false);
+    results.SetFolderProtected("/a/b", false);
+    all.SetChecked(0, true);
+    EXPECT_EQ(locked(0), "*....");
+}
 
 TEST_F(ResultModelTest, SizeAndDateColumnsHoldTheirWidestTextsInAnyFont) {
     MeasuredList view(model, 0);

@@ -2,9 +2,11 @@
 #include "FileSystem.h"
 #include "FolderTree.h"
 #include "PathText.h"
+#include "ProtectedFolders.h"
 #include "TestTree.h"
 
 #include <QCheckBox>
+#include <QMenu>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -112,6 +114,39 @@ TEST_F(FolderTreeTest, SubFoldersShowSortedByNameAsAFileManagerSortsThem) {
     for (int i = 0; i < 6; ++i)
         EXPECT_TRUE(drive->child(i)->text(0) == sorted[i] && tree.Node(3 + i) == drive->child(i))
             << i << " " << drive->child(i)->text(0).toStdString();
+}
+
+// The pop-up protects a node's folder and stops protecting it; a protected node shows a lock and
+// says so in its tooltip, also after the tree is filled anew (New Job).
+TEST_F(FolderTreeTest, PopUpProtectsAFolderAndTheNodeShowsItEvenAfterARefill) {
+    ProtectedFolders folders;
+    tree.SetProtectedFolders(&folders);
+    QObject::connect(&tree, &FolderTree::protectionToggled, [&](const QString& key, bool on) {
+        on ? folders.Protect(key) : folders.Unprotect(key);
+    });
+    Click(Node(""));
+    QTreeWidgetItem* a = Node("a");
+    const qint64 plain = a->icon(0).cacheKey();
+    QAction* item = tree.NodeMenu(a).actions().value(0);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->text(), "Protect This Folder");
+    item->trigger();
+    EXPECT_TRUE(folders.IsProtected(PathToText(disk.Path("a"))));
+    EXPECT_NE(a->icon(0).cacheKey(), plain);
+    EXPECT_EQ(a->toolTip(0), PathToText(disk.Path("a")) +
+                                 " (protected: its files are never "
+                                 "deleted, moved to the trash or replaced)");
+    EXPECT_TRUE(Node("b")->toolTip(0).isEmpty());
+
+    tree.FillFolderTree();
+    Click(Node(""));
+    EXPECT_FALSE(Node("a")->toolTip(0).isEmpty());
+    EXPECT_EQ(tree.NodeMenu(Node("a")).actions().value(0)->text(), "Stop Protecting This Folder");
+    item->trigger();
+    EXPECT_FALSE(folders.IsProtected(PathToText(disk.Path("a"))));
+    EXPECT_EQ(Node("a")->icon(0).cacheKey(), Node("b")->icon(0).cacheKey());
+    EXPECT_TRUE(Node("a")->toolTip(0).isEmpty());
+    EXPECT_EQ(tree.NodeMenu(Node("a")).actions().value(0)->text(), "Protect This Folder");
 }
 
 TEST(ClassSelectorTest, AllFilesTicksAndLocksTheClassBoxes) {

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QTest>
@@ -74,6 +75,12 @@ TEST_F(WindowCommandsTest, EveryMenuItemKeyAndToolbarCaptionReachesItsHandler) {
     }
     router.ToolbarClicked("new");
     EXPECT_TRUE(ran.empty());
+
+    // The folder tree's pop-up reaches the protected folders of the result set.
+    QTreeWidgetItem* drive = window.Tree().Node(1);
+    ASSERT_TRUE(drive);
+    window.Tree().NodeMenu(drive).actions().value(0)->trigger();
+    EXPECT_TRUE(window.Results().Protected().IsProtected(FolderTree::Key(drive)));
 }
 
 // Each menu as the window builds it starts with the standard items (name, caption with its

@@ -1,0 +1,74 @@
+#include "ProtectedFolders.h"
+
+#include "EntryState.h"
+#include "PathText.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace quilder {
+
+namespace {
+
+// Deeper than any real tree; a loop of folders cannot hold the walk.
+constexpr int kDeepestWalk = 4096;
+
+std::optional<FolderId> IdOfOpen(int folder) {
+    struct stat st {};
+    if (fstat(folder, &st) != 0) return std::nullopt;
+    return FolderId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+} // namespace
+
+void ProtectedFolders::Protect(const QString& folder) {
+    if (folder.isEmpty() || IsProtected(folder)) return;
+    // A folder that cannot be reached now is still protected by its path.
+    folders_.push_back({folder, FolderIdOf(TextToPath(folder))});
+}
+
+void ProtectedFolders::Unprotect(const QString& folder) {
+    std::erase_if(folders_, [&](const Folder& f) { return f.path == folder; });
+}
+
+bool ProtectedFolders::IsProtected(const QString& folder) const {
+    return std::any_of(folders_.begin(), folders_.end(),
+                       [&](const Folder& f) { return f.path == folder; });
+}
+
+bool ProtectedFolders::Covers(const QString& folderPath) const {
+    for (const Folder& f : folders_) {
+        if (!folderPath.startsWith(f.path)) continue;
+        if (folderPath.size() == f.path.size() || f.path.endsWith(QLatin1Char('/')) ||
+            folderPath[f.path.size()] == QLatin1Char('/'))
+            return true;
+    }
+    return false;
+}
+
+bool ProtectedFolders::HoldsOpenFolder(FileSystem& fs, int folder) const {
+    std::vector<FolderId> ids;
+    for (const Folder& f : folders_)
+        if (f.id) ids.push_back(*f.id);
+    if (ids.empty()) return false;
+    std::optional<FolderId> id = IdOfOpen(folder);
+    int current = -1; // the handle this walk opened, if any
+    bool held = false;
+    for (int depth = 0; id && depth < kDeepestWalk; ++depth) {
+        if (std::find(ids.begin(), ids.end(), *id) != ids.end()) {
+            held = true;
+            break;
+        }
+        const int parent = fs.OpenFolderAt(current >= 0 ? current : folder, "..");
+        if (current >= 0) fs.CloseFolder(current);
+        current = parent;
+        if (current < 0) break;
+        const std::optional<FolderId> above = IdOfOpen(current);
+        if (above == id) break; // the root is its own parent
+        id = above;
+    }
+    if (current >= 0) fs.CloseFolder(current);
+    return held;
+}
+
+} // namespace quilder
