@@ -29,19 +29,33 @@ struct Words {
     QString lastCopies;
     QString stopped;
     QString none;
+    QString freed; // after the size in status panel 1
 };
 
 Words WordsFor(Disposal disposal) {
+    if (disposal == Disposal::Link)
+        return {QStringLiteral("replaced by links"),
+                QStringLiteral("the replacement"),
+                kLinkQuestion,
+                {},
+                kLinkStoppedNotice,
+                kNoFileForLinking,
+                QStringLiteral(" freed")};
     if (disposal == Disposal::Trash)
         return {QStringLiteral("moved to the trash"),
                 QStringLiteral("the move"),
                 kTrashQuestion,
                 QStringLiteral(" Move them all to the trash?"),
                 kTrashStoppedNotice,
-                kNoFileForTrash};
-    return {QStringLiteral("deleted"), QStringLiteral("the Delete"),
-            kDeleteQuestion,           QStringLiteral(" Delete them all the same?"),
-            kDeleteStoppedNotice,      kNoFileForDeleting};
+                kNoFileForTrash,
+                {}};
+    return {QStringLiteral("deleted"),
+            QStringLiteral("the Delete"),
+            kDeleteQuestion,
+            QStringLiteral(" Delete them all the same?"),
+            kDeleteStoppedNotice,
+            kNoFileForDeleting,
+            {}};
 }
 
 QString LastCopiesQuestion(const LastCopies& last, const Words& words) {
@@ -57,16 +71,25 @@ QString LastCopiesQuestion(const LastCopies& last, const Words& words) {
 }
 
 // Status panel 1 after the command: what went, and how many ticked files stayed.
+// A file replaced by a link counts as what went; one that vanished meanwhile is neither.
 QString OutcomeText(const RemovalTally& tally, std::size_t checked, const Words& words) {
     std::uint64_t bytes = 0;
     for (const CheckedFile* file : tally.removed)
         bytes += file->entry.state.size;
     const QLocale locale;
-    const auto removed = static_cast<qint64>(tally.removed.size());
+    auto removed = static_cast<qint64>(tally.removed.size());
+    qint64 gone = 0;
+    if (!words.freed.isEmpty()) {
+        gone = removed;
+        removed = static_cast<qint64>(tally.linked.size());
+        bytes = 0;
+        for (const auto& [file, link] : tally.linked)
+            bytes += file->entry.state.size;
+    }
     QString text = locale.toString(removed) +
                    (removed == 1 ? QStringLiteral(" file ") : QStringLiteral(" files ")) +
-                   words.done + QStringLiteral(", ") + TotalSizeText(bytes, locale);
-    const auto kept = static_cast<qint64>(checked) - removed;
+                   words.done + QStringLiteral(", ") + TotalSizeText(bytes, locale) + words.freed;
+    const auto kept = static_cast<qint64>(checked) - removed - gone;
     if (kept > 0) text += QStringLiteral("; %1 kept").arg(locale.toString(kept));
     return text;
 }
@@ -103,6 +126,18 @@ constexpr KeptReason kKeptReasons[] = {
      "row, so no copy would stay.",
      "%1 checked files were not {done}: every other file of their group is checked too, under "
      "another row, so no copy would stay."},
+    {&RemovalTally::otherFileSystem,
+     "1 checked file was not {done}: every copy of its group that stays is on another file "
+     "system, which no link can reach.",
+     "%1 checked files were not {done}: every copy of their group that stays is on another file "
+     "system, which no link can reach."},
+    {&RemovalTally::noHardLink,
+     "1 checked file was not {done}: its file system refused a hard link to the copy that stays "
+     "(it has none, or the copy has too many).",
+     "%1 checked files were not {done}: their file system refused a hard link to the copy that "
+     "stays (it has none, or the copy has too many)."},
+    {&RemovalTally::notWritable, "1 checked file was not {done}: its folder may not be written to.",
+     "%1 checked files were not {done}: their folders may not be written to."},
 };
 
 QString KeptNotice(const RemovalTally& tally, const Words& words) {
@@ -137,7 +172,8 @@ bool DeleteCheckedFiles(TaskHost& host, int listIndex, Disposal disposal) {
     }
     const std::vector<TickedGroup> groups = TickedGroups(*results, listIndex);
     const LastCopies last = CountLastCopies(groups);
-    if (last.groups > 0) {
+    // A link needs a copy that stays: a group ticked whole keeps every file (NoneStays below).
+    if (last.groups > 0 && disposal != Disposal::Link) {
         const bool yes =
             prompt.AskYesNoDefaultNo(LastCopiesQuestion(last, words)) == PromptAnswer::Yes;
         if (!results) return false;
@@ -166,16 +202,31 @@ bool DeleteCheckedFiles(TaskHost& host, int listIndex, Disposal disposal) {
         return true;
     }
 
+    if (disposal == Disposal::Link)
+        for (CheckedFile& file : files)
+            if (file.verdict == FileVerdict::Remove && file.copies.empty())
+                file.verdict = FileVerdict::NoneStays;
     FileSystem& fs = FileSystemService();
-    const RemovalTally tally =
-        RemoveCheckedFiles(files, fs, [&fs, disposal](int folder, const RecordedEntry& file) {
-            // A file that cannot go to the trash stays: it is never deleted instead.
+    const RemovalTally tally = RemoveCheckedFiles(
+        files, fs,
+        [&fs, disposal](int folder, const RecordedEntry& file,
+                        const std::vector<RecordedEntry>& copies) {
+            // A file that cannot go to the trash or be linked stays: it is never deleted instead.
             if (disposal == Disposal::Trash)
                 return fs.TrashCompared(folder, file.folderPath, file.name, file.state);
+            if (disposal == Disposal::Link)
+                return fs.LinkCompared(folder, file.folderPath, file.name, file.state, copies);
             return fs.RemoveCompared(folder, file.folderPath, file.name, file.state);
         });
     if (RemoveRowsOfFiles(*results, tally.removed) && !results->CurrentResultFile().isEmpty())
         results->SetResultChanged(true);
+    for (const LinkKind kind : {LinkKind::HardLink, LinkKind::SharedExtents}) {
+        std::vector<const CheckedFile*> linked;
+        for (const auto& [file, link] : tally.linked)
+            if (link == kind) linked.push_back(file);
+        MarkRowsOfFiles(*results, linked,
+                        kind == LinkKind::HardLink ? RowLink::HardLink : RowLink::SharedExtents);
+    }
     host.SetStatusText(OutcomeText(tally, files.size(), words));
     const QString notice = KeptNotice(tally, words);
     if (!notice.isEmpty()) prompt.Notice(notice);

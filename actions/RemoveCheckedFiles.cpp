@@ -2,6 +2,8 @@
 
 #include "PathText.h"
 
+#include <cerrno>
+
 namespace quilder {
 
 namespace {
@@ -17,6 +19,17 @@ void NoteFailure(RemovalTally& tally, const CheckedFile& file, int error,
                                           : reasons.join(QStringLiteral("; "));
 }
 
+void NoteRefusal(RemovalTally& tally, const CheckedFile& file, int error) {
+    if (error == EXDEV)
+        ++tally.otherFileSystem;
+    else if (error == EPERM || error == EMLINK || error == EOPNOTSUPP || error == ENOSYS)
+        ++tally.noHardLink;
+    else if (error == EACCES || error == EROFS)
+        ++tally.notWritable;
+    else
+        NoteFailure(tally, file, error);
+}
+
 } // namespace
 
 RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSystem& fs,
@@ -29,8 +42,12 @@ RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSyste
         case FileVerdict::Remove: {
             using Kind = EntryRemover::Outcome::Kind;
             const EntryRemover::Outcome outcome = remover.Remove(file.entry, file.copies);
-            if (outcome.kind == Kind::Removed || outcome.kind == Kind::Gone)
+            if (outcome.kind == Kind::Removed && outcome.link != LinkKind::None)
+                tally.linked.emplace_back(&file, outcome.link);
+            else if (outcome.kind == Kind::Removed || outcome.kind == Kind::Gone)
                 tally.removed.push_back(&file);
+            else if (outcome.kind == Kind::Refused)
+                NoteRefusal(tally, file, outcome.error);
             else if (outcome.kind == Kind::Changed) {
                 ++tally.differs;
                 if (!outcome.leftAt.empty()) tally.leftAt << PathToText(outcome.leftAt);

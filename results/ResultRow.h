@@ -40,6 +40,9 @@ private:
     std::array<QString, 3> held_;
 };
 
+// How a row's file came to share its data with a copy that stays (Replace Files with Links).
+enum class RowLink : std::uint8_t { None, HardLink, SharedExtents };
+
 // One file in a result list. Twin rows in the All list and a class list are copies: their
 // texts are shared (implicitly), their check marks and colours are not. A row is kept small,
 // since a big tree loads a million of them, each twice.
@@ -51,6 +54,7 @@ struct ResultRow {
     bool checked = false;
     bool hasFile = false;                // a row of no file shows no size, type or date
     SizeUnit unit : 8 = SizeUnit::Bytes; // of the row's class
+    RowLink link = RowLink::None;        // shown as its type until the lists are replaced
 
     void SetFile(std::uint64_t bytes, SizeUnit sizeUnit, std::int64_t modified) {
         size = bytes, unit = sizeUnit, modifiedSeconds = modified, hasFile = true;
