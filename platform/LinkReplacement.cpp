@@ -153,14 +153,14 @@ RemovalOutcome ReplaceAside(int folder, const std::string& folderPath, const std
                             const EntryState& compared, const std::string& temporary,
                             const EntryState& copy) {
     std::string aside;
-    for (int attempt = 0;; ++attempt) {
-        if (attempt == kMostTemporaryNames)
-            return DropOurLink(folder, temporary, copy), Outcome(Kind::Failed, EEXIST);
+    for (int attempt = 1;; ++attempt) {
         aside = LinkingName();
         const int error = MoveToTemporary(folder, name, aside);
         if (error == 0) break;
-        if (error != EEXIST)
-            return DropOurLink(folder, temporary, copy), Outcome(Kind::Failed, error);
+        if (error != EEXIST || attempt == kMostTemporaryNames) {
+            DropOurLink(folder, temporary, copy);
+            return Outcome(Kind::Failed, error);
+        }
     }
     if (!IsComparedEntry(folder, aside, compared)) {
         DropOurLink(folder, temporary, copy);
