@@ -14,8 +14,8 @@ fi
 
 packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev libxxhash-dev)
 # The tests have a file manager's own tools (gio, gvfs on a session bus) list and restore what
-# the trash holds, and make ext4 images to mount.
-[[ $mode == test ]] && packages+=(libglib2.0-bin gvfs dbus e2fsprogs)
+# the trash holds, and make ext4, btrfs and XFS images to mount.
+[[ $mode == test ]] && packages+=(libglib2.0-bin gvfs dbus e2fsprogs btrfs-progs xfsprogs)
 # dpkg-shlibdeps finds the package's Depends.
 [[ $mode == package ]] && packages+=(dpkg-dev)
 missing=()

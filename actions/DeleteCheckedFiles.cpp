@@ -32,6 +32,13 @@ struct Words {
 };
 
 Words WordsFor(Disposal disposal) {
+    if (disposal == Disposal::Link)
+        return {QStringLiteral("replaced by links"),
+                QStringLiteral("the replacement"),
+                kLinkQuestion,
+                {},
+                kLinkStoppedNotice,
+                kNoFileForLinking};
     if (disposal == Disposal::Trash)
         return {QStringLiteral("moved to the trash"),
                 QStringLiteral("the move"),
@@ -56,18 +63,28 @@ QString LastCopiesQuestion(const LastCopies& last, const Words& words) {
     return lose + words.lastCopies;
 }
 
-// Status panel 1 after the command: what went, and how many ticked files stayed.
-QString OutcomeText(const RemovalTally& tally, std::size_t checked, const Words& words) {
+// Status panel 1 after the command: what went, and how many ticked files stayed. A file replaced
+// by a link counts as what went; one that vanished before it could be linked is neither.
+QString OutcomeText(const RemovalTally& tally, std::size_t checked, const Words& words,
+                    Disposal disposal) {
+    std::vector<const CheckedFile*> went = tally.removed;
+    qint64 gone = 0;
+    if (disposal == Disposal::Link) {
+        gone = static_cast<qint64>(went.size());
+        went.clear();
+        for (const auto& [file, link] : tally.linked)
+            went.push_back(file);
+    }
     std::uint64_t bytes = 0;
-    for (const CheckedFile* file : tally.removed)
+    for (const CheckedFile* file : went)
         bytes += file->entry.state.size;
     const QLocale locale;
-    const auto removed = static_cast<qint64>(tally.removed.size());
+    const auto removed = static_cast<qint64>(went.size());
     QString text = locale.toString(removed) +
                    (removed == 1 ? QStringLiteral(" file ") : QStringLiteral(" files ")) +
                    words.done + QStringLiteral(", ") + TotalSizeText(bytes, locale) +
                    QStringLiteral(" freed");
-    const auto kept = static_cast<qint64>(checked) - removed;
+    const auto kept = static_cast<qint64>(checked) - removed - gone;
     if (kept > 0) text += QStringLiteral("; %1 kept").arg(locale.toString(kept));
     return text;
 }
@@ -108,6 +125,19 @@ constexpr KeptReason kKeptReasons[] = {
      "row, so no copy would stay.",
      "%1 checked files were not {done}: every other file of their group is checked too, under "
      "another row, so no copy would stay."},
+    {&RemovalTally::otherFileSystem, &RemovalTally::firstOtherFileSystem,
+     "1 checked file was not {done}: every copy of its group that stays is on another file "
+     "system, which no link can reach.",
+     "%1 checked files were not {done}: every copy of their group that stays is on another file "
+     "system, which no link can reach."},
+    {&RemovalTally::noHardLink, &RemovalTally::firstNoHardLink,
+     "1 checked file was not {done}: its file system refused a hard link to the copy that stays "
+     "(it has none, or the copy has too many).",
+     "%1 checked files were not {done}: their file system refused a hard link to the copy that "
+     "stays (it has none, or the copy has too many)."},
+    {&RemovalTally::notWritable, &RemovalTally::firstNotWritable,
+     "1 checked file was not {done}: its folder may not be written to.",
+     "%1 checked files were not {done}: their folders may not be written to."},
 };
 
 const QString kFirstFile = QStringLiteral("\nThe first: '%1'.");
@@ -146,7 +176,8 @@ bool DeleteCheckedFiles(TaskHost& host, int listIndex, Disposal disposal) {
     }
     const std::vector<TickedGroup> groups = TickedGroups(*results, listIndex);
     const LastCopies last = CountLastCopies(groups);
-    if (last.groups > 0) {
+    // A link needs a copy that stays: a group ticked whole keeps every file (NoneStays below).
+    if (last.groups > 0 && disposal != Disposal::Link) {
         const bool yes =
             prompt.AskYesNoDefaultNo(LastCopiesQuestion(last, words)) == PromptAnswer::Yes;
         if (!results) return false;
@@ -175,17 +206,32 @@ bool DeleteCheckedFiles(TaskHost& host, int listIndex, Disposal disposal) {
         return true;
     }
 
+    if (disposal == Disposal::Link)
+        for (CheckedFile& file : files)
+            if (file.verdict == FileVerdict::Remove && file.copies.empty())
+                file.verdict = FileVerdict::NoneStays;
     FileSystem& fs = FileSystemService();
     const RemovalTally tally = RemoveCheckedFiles(
-        files, fs, results->Protected(), [&fs, disposal](int folder, const RecordedEntry& file) {
-            // A file that cannot go to the trash stays: it is never deleted instead.
+        files, fs, results->Protected(),
+        [&fs, disposal](int folder, const RecordedEntry& file,
+                        const std::vector<RecordedEntry>& copies) {
+            // A file that cannot go to the trash or be linked stays: it is never deleted instead.
             if (disposal == Disposal::Trash)
                 return fs.TrashCompared(folder, file.folderPath, file.name, file.state);
+            if (disposal == Disposal::Link)
+                return fs.LinkCompared(folder, file.folderPath, file.name, file.state, copies);
             return fs.RemoveCompared(folder, file.folderPath, file.name, file.state);
         });
     if (RemoveRowsOfFiles(*results, tally.removed) && !results->CurrentResultFile().isEmpty())
         results->SetResultChanged(true);
-    host.SetStatusText(OutcomeText(tally, files.size(), words));
+    for (const LinkKind kind : {LinkKind::HardLink, LinkKind::SharedExtents}) {
+        std::vector<const CheckedFile*> linked;
+        for (const auto& [file, link] : tally.linked)
+            if (link == kind) linked.push_back(file);
+        MarkRowsOfFiles(*results, linked,
+                        kind == LinkKind::HardLink ? RowLink::HardLink : RowLink::SharedExtents);
+    }
+    host.SetStatusText(OutcomeText(tally, files.size(), words, disposal));
     const QString notice = KeptNotice(tally, words);
     if (!notice.isEmpty()) prompt.Notice(notice);
     return true;

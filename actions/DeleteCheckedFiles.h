@@ -17,9 +17,18 @@ inline const QString kTrashQuestion = QStringLiteral(
 inline const QString kTrashStoppedNotice =
     QStringLiteral("The check was stopped: no file was moved to the trash.");
 
-// What becomes of the files the check lets go: deleted, or moved to the desktop's trash (Move
-// Files to Trash). A file that cannot be moved to the trash keeps its rows and its check.
-enum class Disposal { Delete, Trash };
+inline const QString kNoFileForLinking = QStringLiteral("No file for replacing with links!");
+inline const QString kLinkQuestion =
+    QStringLiteral("The ticked files will be replaced by links to a copy that stays: every path "
+                   "keeps working, the space is freed. Are you sure?");
+inline const QString kLinkStoppedNotice =
+    QStringLiteral("The check was stopped: no file was replaced by a link.");
+
+// What becomes of the files the check lets go: deleted, moved to the desktop's trash (Move
+// Files to Trash), or replaced by a link to a copy that stays (Replace Files with Links). A file
+// that cannot be moved to the trash keeps its rows and its check; a file replaced by a link
+// keeps its rows, whose type then tells the link.
+enum class Disposal { Delete, Trash, Link };
 
 // Deletes, after confirmation, the files whose rows are checked in result list `list`, and
 // takes every row that names them out of the lists. A checked file is deleted only when a file

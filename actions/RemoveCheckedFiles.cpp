@@ -2,6 +2,8 @@
 
 #include "PathText.h"
 
+#include <cerrno>
+
 namespace quilder {
 
 namespace {
@@ -19,6 +21,17 @@ void NoteFailure(RemovalTally& tally, const CheckedFile& file, int error,
 
 void NoteKept(int& count, QString& first, const CheckedFile& file) {
     if (count++ == 0) first = file.path;
+}
+
+void NoteRefusal(RemovalTally& tally, const CheckedFile& file, int error) {
+    if (error == EXDEV)
+        NoteKept(tally.otherFileSystem, tally.firstOtherFileSystem, file);
+    else if (error == EPERM || error == EMLINK || error == EOPNOTSUPP || error == ENOSYS)
+        NoteKept(tally.noHardLink, tally.firstNoHardLink, file);
+    else if (error == EACCES || error == EROFS)
+        NoteKept(tally.notWritable, tally.firstNotWritable, file);
+    else
+        NoteFailure(tally, file, error);
 }
 
 } // namespace
@@ -39,8 +52,12 @@ RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSyste
             }
             using Kind = EntryRemover::Outcome::Kind;
             const EntryRemover::Outcome outcome = remover.Remove(file.entry, file.copies);
-            if (outcome.kind == Kind::Removed || outcome.kind == Kind::Gone)
+            if (outcome.kind == Kind::Removed && outcome.link != LinkKind::None)
+                tally.linked.emplace_back(&file, outcome.link);
+            else if (outcome.kind == Kind::Removed || outcome.kind == Kind::Gone)
                 tally.removed.push_back(&file);
+            else if (outcome.kind == Kind::Refused)
+                NoteRefusal(tally, file, outcome.error);
             else if (outcome.kind == Kind::Changed) {
                 NoteKept(tally.differs, tally.firstDiffers, file);
                 if (!outcome.leftAt.empty()) tally.leftAt << PathToText(outcome.leftAt);

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <utility>
 #include <vector>
 
 namespace quilder {
@@ -20,9 +21,14 @@ struct RemovalTally {
     int stackedCopy = 0;
     int noneStays = 0;
     int locked = 0; // in a protected folder
+    // A link the file system refused: across file systems, none there or no more allowed, or
+    // in a folder that may not be written.
+    int otherFileSystem = 0;
+    int noHardLink = 0;
+    int notWritable = 0;
     // The first file kept for each of those reasons, for the notice to name.
     QString firstDiffers, firstSameFile, firstHardLink, firstStackedCopy, firstNoneStays,
-        firstLocked;
+        firstLocked, firstOtherFileSystem, firstNoHardLink, firstNotWritable;
     int failed = 0;
     QString firstFailed;
     QString firstReason;
@@ -30,6 +36,8 @@ struct RemovalTally {
     // because their own was taken again: where they are now.
     QStringList leftAt;
     std::vector<const CheckedFile*> removed; // or gone before they could be
+    // Files replaced by a link (they keep their name), with the kind of link.
+    std::vector<std::pair<const CheckedFile*, LinkKind>> linked;
 };
 
 // The step after the check, without yielding: every file the check let go is looked at once

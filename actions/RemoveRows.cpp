@@ -101,4 +101,15 @@ bool RemoveRowsOfFiles(ResultSet& results, const std::vector<const CheckedFile*>
     return removed;
 }
 
+void MarkRowsOfFiles(ResultSet& results, const std::vector<const CheckedFile*>& files,
+                     RowLink link) {
+    if (files.empty()) return;
+    FileMatcher matcher(files);
+    for (int k = 0; k < kResultListCount; ++k) {
+        ResultModel& list = results.List(k);
+        for (int i = 0; i < list.RowCount(); ++i)
+            if (matcher.Names(list.Row(i))) list.SetLink(i, link);
+    }
+}
+
 } // namespace quilder

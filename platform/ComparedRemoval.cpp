@@ -1,5 +1,6 @@
 #include "SafeRemoval.h"
 
+#include "EntryMoves.h"
 #include "EntryState.h"
 #include "FileSystem.h"
 
@@ -23,6 +24,8 @@ std::string TemporaryName(int attempt) {
            std::to_string(attempt);
 }
 
+} // namespace
+
 // Some file systems (FUSE ones, older network shares) refuse RENAME_NOREPLACE. Moving to a
 // temporary name of our own then needs no guard beyond a look that it is free; moving back to
 // a name another program may take again goes through a link, which never replaces either.
@@ -41,6 +44,8 @@ bool MoveBack(int folder, const std::string& temporary, const std::string& name)
     return linkat(folder, temporary.c_str(), folder, name.c_str(), 0) == 0 &&
            unlinkat(folder, temporary.c_str(), 0) == 0;
 }
+
+namespace {
 
 std::string PlaceIn(const std::string& folderPath, const std::string& name) {
     return folderPath.empty() || folderPath.back() == '/' ? folderPath + name

@@ -134,13 +134,19 @@ EntryRemover::Outcome EntryRemover::Remove(const RecordedEntry& file,
     if (!S_ISREG(st.st_mode)) return {Kind::NotFile};
     if (!Unchanged(file.state, StateOf(st))) return {Kind::Changed};
     // The action itself makes sure that what it takes away is this file (SafeRemoval.h).
-    RemovalOutcome done = action_(folder, file);
+    RemovalOutcome done = action_(folder, file, copies);
     if (done.kind == RemovalOutcome::Kind::Changed)
         return {Kind::Changed, 0, {}, std::move(done.leftAt)};
     if (done.kind == RemovalOutcome::Kind::Failed)
         return {Kind::Failed, done.error, std::move(done.why), {}};
+    if (done.kind == RemovalOutcome::Kind::Refused) return {Kind::Refused, done.error};
     relinked_.insert({file.state.device, file.state.inode});
-    return {Kind::Removed};
+    Outcome removed{Kind::Removed};
+    removed.link = done.link;
+    // A copy that gained a link keeps serving the files after this one.
+    if (done.link != LinkKind::None && done.copy < copies.size())
+        relinked_.insert({copies[done.copy].state.device, copies[done.copy].state.inode});
+    return removed;
 }
 
 } // namespace quilder

@@ -103,15 +103,18 @@ std::optional<EntryState> StateOfOpenFile(int fd);
 class EntryRemover {
 public:
     // Takes the entry `file.name` away from the open folder, which is the one recorded.
-    using Action = std::function<RemovalOutcome(int folder, const RecordedEntry& file)>;
+    // `copies` are the ones just looked at, as compared.
+    using Action = std::function<RemovalOutcome(int folder, const RecordedEntry& file,
+                                                const std::vector<RecordedEntry>& copies)>;
     struct Outcome {
-        enum class Kind { Removed, Changed, Gone, NotFile, Failed };
+        enum class Kind { Removed, Changed, Gone, NotFile, Failed, Refused };
         Outcome(Kind k, int e = 0, std::string w = {}, std::string left = {})
             : kind(k), error(e), why(std::move(w)), leftAt(std::move(left)) {}
         Kind kind;
-        int error = 0;      // for Failed
-        std::string why;    // for Failed, where the errno alone does not tell
-        std::string leftAt; // for Changed: where another program's file was left
+        int error = 0;                  // for Failed
+        std::string why;                // for Failed, where the errno alone does not tell
+        std::string leftAt;             // for Changed: where another program's file was left
+        LinkKind link = LinkKind::None; // for Removed: replaced by this kind of link
     };
 
     EntryRemover(FileSystem& fs, Action action) : folders_(fs), action_(std::move(action)) {}
@@ -123,8 +126,8 @@ private:
 
     FolderHandles folders_;
     Action action_;
-    // Files that lost a link through this remover: that changes their change time, which is
-    // then no sign of another program at work.
+    // Files that lost or gained a link through this remover: that changes their change time
+    // and link count, which are then no sign of another program at work.
     std::set<std::pair<std::uint64_t, std::uint64_t>> relinked_;
 };
 

@@ -92,6 +92,10 @@ public:
                                           const std::string& name, const EntryState& compared);
     virtual RemovalOutcome TrashCompared(int folder, const std::string& folderPath,
                                          const std::string& name, const EntryState& compared);
+    // Replaces it by a link to one of the copies that stay (ReplaceByLinkAt).
+    virtual RemovalOutcome LinkCompared(int folder, const std::string& folderPath,
+                                        const std::string& name, const EntryState& compared,
+                                        const std::vector<RecordedEntry>& copies);
 
 protected:
     // Status of one entry of an open folder; false when it cannot be read (vanished meanwhile).

@@ -147,6 +147,13 @@ void ResultModel::SetChecked(int row, bool checked) {
     setData(at, checked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
 }
 
+void ResultModel::SetLink(int row, RowLink link) {
+    if (row < 0 || row >= rowCount()) return;
+    RowAt(static_cast<std::size_t>(row)).link = link;
+    const QModelIndex at = index(row, kTypeColumn);
+    Q_EMIT dataChanged(at, at, {Qt::DisplayRole});
+}
+
 void ResultModel::SetAllChecked(const std::vector<char>& checks) {
     if (state_ == State::Merging || checks.size() != rows_.size() || rows_.empty()) return;
     for (std::size_t i = 0; i < checks.size(); ++i)

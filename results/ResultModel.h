@@ -32,6 +32,8 @@ public:
     const ResultRow& Row(int row) const { return RowAt(static_cast<std::size_t>(row)); }
     // A row in a protected folder is never checked: these leave it as it is.
     void SetChecked(int row, bool checked);
+    // Shows the kind of link a row's file became in its type column.
+    void SetLink(int row, RowLink link);
     // Sets every row's check mark at once, `checks` holding one flag per row, and tells the
     // views once: row by row would cost a signal per row on a list of 100,000.
     void SetAllChecked(const std::vector<char>& checks);

@@ -16,6 +16,8 @@ QString ResultRow::Text(int column) const {
     case kSizeColumn:
         return hasFile ? SizeText(size, unit) : QString();
     case kTypeColumn:
+        if (link == RowLink::HardLink) return QStringLiteral("hard link");
+        if (link == RowLink::SharedExtents) return QStringLiteral("shared extents");
         return hasFile ? TypeDescriptionOf(text[kPathColumn], text[kNameColumn]) : QString();
     case kModifiedColumn:
         return hasFile ? ModifiedDateText(modifiedSeconds) : QString();

@@ -58,6 +58,9 @@ private:
     std::array<QString, 3> held_;
 };
 
+// How a row's file came to share its data with a copy that stays (Replace Files with Links).
+enum class RowLink : std::uint8_t { None, HardLink, SharedExtents };
+
 // One file in a result list. Twin rows in the All list and a class list are copies: their
 // texts are shared (implicitly), their check marks and colours are not. A row is kept small,
 // since a big tree loads a million of them, each twice.
@@ -72,6 +75,7 @@ struct ResultRow {
     bool byteForByte : 1 = false; // Verify Groups found its group identical
     bool locked : 1 = false;      // in a protected folder: never ticked
     SizeUnit unit : 8 = SizeUnit::Bytes; // of the row's class
+    RowLink link = RowLink::None;        // shown as its type until the lists are replaced
 
     void SetFile(std::uint64_t bytes, SizeUnit sizeUnit, std::int64_t modified) {
         size = bytes, unit = sizeUnit, modifiedSeconds = modified, hasFile = true;

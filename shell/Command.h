@@ -24,6 +24,7 @@ enum class Command {
     TickAllButFirst,
     TickAllInFolder,
     UntickAll,
+    ReplaceFilesWithLinks,
     HelpTopics,
     TechnologyForum,
     WebPage,

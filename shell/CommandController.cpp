@@ -78,6 +78,7 @@ void CommandController::HandleCommands() {
     handle(Command::TickAllButFirst, [this] { TickAllButOne(*this, KeepRule::First); });
     handle(Command::TickAllInFolder, [this] { TickAllInFolder(*this, ChosenRow()); });
     handle(Command::UntickAll, [this] { UntickAll(*this); });
+    handle(Command::ReplaceFilesWithLinks, [this] { DeleteCommand(*this, Disposal::Link); });
 
     handle(Command::HelpTopics, [] { HelpTopics(DesktopKitService()); });
     const auto web = [this](WebItem item) {

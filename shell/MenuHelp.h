@@ -22,7 +22,7 @@ struct MenuHelpEntry {
 
 // Compared in this order, exactly: the standard File, Action and Help items, then the commands
 // added after them, in the order of the Action menu.
-inline constexpr std::array<MenuHelpEntry, 23> kMenuHelpTable{{
+inline constexpr std::array<MenuHelpEntry, 24> kMenuHelpTable{{
     {"&New Job", "Creates a new finding job <Ctrl + N>."},
     {"&Open Result File...", "Opens a result file <Ctrl + O>."},
     {"&Save Result", "Saves result listing to file <Ctrl + S>."},
@@ -46,6 +46,8 @@ inline constexpr std::array<MenuHelpEntry, 23> kMenuHelpTable{{
     {"Tick All But the F&irst in Each Group", "Ticks every file of each group but the first."},
     {"Tick &All in This Folder", "Ticks every file in the folder of the chosen row."},
     {"&Untick All", "Unticks every file of the list."},
+    {"Replace Files with &Links",
+     "Replaces the selection duplicate files by links to a copy that stays."},
 }};
 
 // The help text of a menu item's text (caption, optionally a tab and its shortcut), or none.

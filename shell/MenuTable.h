@@ -28,7 +28,7 @@ inline constexpr std::array<MenuInfo, 3> kMenus{{
     {"men02", "&Help"},
 }};
 
-inline constexpr std::array<MenuItemInfo, 31> kMenuItems{{
+inline constexpr std::array<MenuItemInfo, 33> kMenuItems{{
     {"men0000", "&New Job", "Ctrl+N", Command::NewJob},
     {"men0001", "&Open Result File...", "Ctrl+O", Command::OpenResultFile},
     {"men0002", "-", "", std::nullopt},
@@ -53,6 +53,8 @@ inline constexpr std::array<MenuItemInfo, 31> kMenuItems{{
     {"men0112", "Tick All But the F&irst in Each Group", "", Command::TickAllButFirst},
     {"men0113", "Tick &All in This Folder", "", Command::TickAllInFolder},
     {"men0114", "&Untick All", "", Command::UntickAll},
+    {"men0115", "-", "", std::nullopt},
+    {"men0116", "Replace Files with &Links", "", Command::ReplaceFilesWithLinks},
     {"men0200", "&Help Topics", "F1", Command::HelpTopics},
     {"men0201", "-", "", std::nullopt},
     {"men0202", "QDR &Technology Forum", "", Command::TechnologyForum},

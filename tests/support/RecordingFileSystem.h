@@ -55,7 +55,16 @@ public:
         return FileSystem::TrashCompared(folder, folderPath, name, compared);
     }
 
-    std::set<std::string> unopenable, undeletable;
+    // A name that cannot be replaced by a link, as on a drive without links.
+    RemovalOutcome LinkCompared(int folder, const std::string& folderPath, const std::string& name,
+                                const EntryState& compared,
+                                const std::vector<RecordedEntry>& copies) override {
+        if (unlinkable.count(name)) return {RemovalOutcome::Kind::Refused, EPERM, {}, {}};
+        if (beforeRemoval) beforeRemoval(name);
+        return FileSystem::LinkCompared(folder, folderPath, name, compared, copies);
+    }
+
+    std::set<std::string> unopenable, undeletable, unlinkable;
     std::set<std::string> untrashable;
     // Another program at work between the last look at a checked file and its removal.
     std::function<void(const std::string& name)> beforeRemoval;

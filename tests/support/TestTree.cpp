@@ -104,10 +104,15 @@ bool BindMounts::Mount(const std::string& source, const std::string& onto, const
 }
 
 bool BindMounts::Ext4Image(const std::string& image, const std::string& onto, int megabytes) {
-    const std::string make = "truncate -s " + std::to_string(megabytes) + "M '" + image +
-                             "' && mkfs.ext4 -q -F '" + image +
-                             "' >/dev/null 2>&1 && mount -o loop '" + image + "' '" + onto + "'";
-    if (std::system(make.c_str()) != 0) return errno = ENODEV, false;
+    return LoopImage("mkfs.ext4 -q -F", image, onto, megabytes);
+}
+
+bool BindMounts::LoopImage(const std::string& make, const std::string& image,
+                           const std::string& onto, int megabytes) {
+    const std::string command = "truncate -s " + std::to_string(megabytes) + "M '" + image +
+                                "' && " + make + " '" + image +
+                                "' >/dev/null 2>&1 && mount -o loop '" + image + "' '" + onto + "'";
+    if (std::system(command.c_str()) != 0) return errno = ENODEV, false;
     points_.push_back(onto);
     return true;
 }

@@ -46,6 +46,10 @@ public:
     // A new ext4 image file of `megabytes` at `image`, loop-mounted on `onto` (mkfs.ext4 and a
     // loop device needed). Remount(onto, MS_RDONLY) then makes it read-only.
     bool Ext4Image(const std::string& image, const std::string& onto, int megabytes);
+    // The same for any file system whose maker takes the image as its last argument, e.g.
+    // "mkfs.btrfs -q -f".
+    bool LoopImage(const std::string& make, const std::string& image, const std::string& onto,
+                   int megabytes);
     bool Remount(const std::string& onto, unsigned long flags); // MS_RDONLY, for one
 
 private:
