@@ -143,24 +143,29 @@ constexpr KeptReason kKeptReasons[] = {
 const QString kFirstFile = QStringLiteral("\nThe first: '%1'.");
 
 QString KeptNotice(const RemovalTally& tally, const Words& words) {
+    // The command's words go into the sentences before any path does: a file name may hold
+    // "{done}" itself.
+    const auto said = [&words](QString sentence) {
+        return sentence.replace(QLatin1String("{done}"), words.done)
+            .replace(QLatin1String("{command}"), words.command);
+    };
     QStringList parts;
     for (const KeptReason& reason : kKeptReasons)
         if (tally.*reason.count > 0)
-            parts << Counted(tally.*reason.count, reason.one, reason.many) +
+            parts << said(Counted(tally.*reason.count, reason.one, reason.many)) +
                          kFirstFile.arg(tally.*reason.first);
     if (tally.failed > 0)
-        parts << Counted(tally.failed, "1 checked file could not be {done}; it keeps its rows.",
-                         "%1 checked files could not be {done}; they keep their rows.") +
+        parts << said(Counted(tally.failed,
+                              "1 checked file could not be {done}; it keeps its rows.",
+                              "%1 checked files could not be {done}; they keep their rows.")) +
                      QStringLiteral("\nThe first: '%1': %2.")
                          .arg(tally.firstFailed, tally.firstReason);
     if (!tally.leftAt.isEmpty())
-        parts << QStringLiteral("Another program put a file under the name of a checked file "
-                                "during {command}; it was kept, but its name was taken again, so "
-                                "it is now: '%1'.")
+        parts << said(QStringLiteral("Another program put a file under the name of a checked file "
+                                     "during {command}; it was kept, but its name was taken "
+                                     "again, so it is now: '%1'."))
                      .arg(tally.leftAt.join(QStringLiteral("', '")));
-    return parts.join(QStringLiteral("\n\n"))
-        .replace(QLatin1String("{done}"), words.done)
-        .replace(QLatin1String("{command}"), words.command);
+    return parts.join(QStringLiteral("\n\n"));
 }
 
 } // namespace

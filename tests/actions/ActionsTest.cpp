@@ -35,30 +35,15 @@ protected:
     void TearDown() override { ReleaseFileSystemService(); }
     static bool Exists(const std::string& p) { return QFile::exists(QString::fromStdString(p)); }
 
-    void AddGroup(int classList, const QString& key, const Paths& paths) {
-        std::vector<ResultRow> rows = RowsOf(key, paths);
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            rows[i].SetFile(static_cast<std::uint64_t>(QFileInfo(PathToText(paths[i])).size()),
-                            SizeUnit::Bytes, 0);
-        Insert(classList, rows);
-    }
     Paths RowFiles(int list) const {
         Paths paths;
         for (int i = 0; i < results.List(list).RowCount(); ++i)
             paths.push_back(RowFilePath(results.List(list).Row(i)));
         return paths;
     }
-    void Check(int list, const Paths& paths) {
-        for (int i = 0; i < results.List(list).RowCount(); ++i)
-            if (std::count(paths.begin(), paths.end(), RowFilePath(results.List(list).Row(i))))
-                results.List(list).SetChecked(i, true);
-    }
     void DeleteAnsweringYes(int times = 1) {
         prompt.answers.insert(prompt.answers.end(), times, PromptAnswer::Yes);
         DeleteCommand(*this);
-    }
-    QString LastNotice() const {
-        return prompt.notices.isEmpty() ? QString() : prompt.notices.last();
     }
     // Files written long ago: a rewrite now shows in their times.
     static void Age(const Paths& paths) {
@@ -79,7 +64,7 @@ TEST_F(ActionsTest, DeleteChangesNothingWhenThereIsNothingItMayDelete) {
     AddGroup(7, "A", group);
     AddGroup(7, "B", other);
     DeleteAnsweringYes(); // nothing checked
-    Check(0, {group[1], other[1]});
+    Tick(0, {group[1], other[1]});
     DeleteCommand(*this); // answered No
     EXPECT_EQ(prompt.questions, QStringList(2, kDeleteQuestion));
     ASSERT_TRUE(results.TryBeginLoad()); // a load's end would mark the result as saved
@@ -110,7 +95,7 @@ TEST_F(ActionsTest, DeletedFilesLoseTheirRowAndItsTwinAndTheLastCopiesAreAskedFo
         const std::string n = std::to_string(g);
         const Paths pair{tree.File("k" + n, n), tree.File("c" + n, n)};
         AddGroup(6, QString::asprintf("%03d", g), pair);
-        Check(0, {pair[1]});
+        Tick(0, {pair[1]});
         left.push_back(pair[0]);
     }
     const Paths b{tree.File("b1", "bbbb"), tree.File("b2", "bbbb")};
@@ -120,7 +105,7 @@ TEST_F(ActionsTest, DeletedFilesLoseTheirRowAndItsTwinAndTheLastCopiesAreAskedFo
     AddGroup(6, "D", all);
     AddGroup(7, "E", gone);
     results.SetCurrentResultFile("saved.qdr");
-    Check(0, {all[0], all[1], gone[1]});
+    Tick(0, {all[0], all[1], gone[1]});
     const QString lastCopies = "Every file of 1 group is checked (6 B): it would lose every copy. "
                                "Delete them all the same?";
     DeleteCommand(*this); // No to the last copies: nothing else is asked, nothing deleted
@@ -140,7 +125,7 @@ TEST_F(ActionsTest, DeletedFilesLoseTheirRowAndItsTwinAndTheLastCopiesAreAskedFo
     results.SetCurrentResultFile({});
     results.SetResultChanged(false);
     results.OptionClicked(5);
-    Check(5, {b[0]});
+    Tick(5, {b[0]});
     DeleteAnsweringYes();
     EXPECT_FALSE(Exists(b[0]));
     left.erase(left.end() - 3);
@@ -161,7 +146,7 @@ TEST_F(ActionsTest, FileThatIsNoCopyOfOneThatStaysIsKept) {
     AddGroup(3, "A", a);
     AddGroup(7, "C", c);
     AddGroup(7, "D", d);
-    Check(0, {a[1], a[2], c[0], d[1]});
+    Tick(0, {a[1], a[2], c[0], d[1]});
     bool yielded = false;
     onYield = [&] {
         if (!std::exchange(yielded, true)) DeleteCommand(*this); // refused: files are compared
@@ -202,7 +187,7 @@ TEST_F(ActionsTest, CrossedRowsKeepBothAndNoSpellingOutlivesADeletedFile) {
     AddGroup(7, "G2", {tree.Path("L/a"), tree.Path("/d/b")});
     AddGroup(7, "G3", {ab[2], ab[3]});
     AddGroup(5, "G4", {tree.Path("L/c"), tree.Path("d/sub/../c"), ab[3]});
-    Check(0, {ab[0], tree.Path("/d/b"), ab[2]});
+    Tick(0, {ab[0], tree.Path("/d/b"), ab[2]});
     DeleteAnsweringYes();
     EXPECT_TRUE(Exists(ab[0]) && Exists(ab[1]) && Exists(ab[3]));
     EXPECT_FALSE(Exists(ab[2]));
@@ -225,7 +210,7 @@ TEST_F(ActionsTest, GroupSplitAcrossClassesIsCheckedWhole) {
     FakeEngineHost engine;
     ASSERT_EQ(LoadResult(results, engine, qdr.fileName()).status, LoadOutcome::Status::Loaded);
     results.OptionClicked(7);
-    Check(7, {g[0], g[1]});
+    Tick(7, {g[0], g[1]});
     DeleteAnsweringYes();
     EXPECT_EQ(prompt.questions, QStringList{kDeleteQuestion});
     EXPECT_TRUE(Exists(g[0]) && Exists(g[1]));
@@ -247,7 +232,7 @@ TEST_F(ActionsTest, FilesChangedDuringTheCheckAreKept) {
     AddGroup(7, "B", b);
     AddGroup(7, "C", {tree.Path("L/c"), c[2]});
     AddGroup(3, "Z", z);
-    Check(0, {a[0], b[0], tree.Path("L/c"), z[0]});
+    Tick(0, {a[0], b[0], tree.Path("L/c"), z[0]});
     RecordingFileSystem& fs = InstallRecordingFileSystem();
     bool changed = false;
     onYield = [&] { // once the last file is being compared, the others have been
@@ -270,7 +255,7 @@ TEST_F(ActionsTest, FilesChangedDuringTheCheckAreKept) {
 TEST_F(ActionsTest, FileRenamedOverATickedOneAtTheLastMomentIsKept) {
     const Paths g{tree.File("doc", "draft"), tree.File("copy", "draft")};
     AddGroup(7, "A", g);
-    Check(0, {g[0]});
+    Tick(0, {g[0]});
     RecordingFileSystem& fs = InstallRecordingFileSystem();
     fs.beforeRemoval = [&](const std::string&) {
         const std::string saved = tree.File("doc.new", "final");
@@ -286,7 +271,7 @@ TEST_F(ActionsTest, FileRenamedOverATickedOneAtTheLastMomentIsKept) {
     fs.beforeRemoval = nullptr;
     results.List(0).SetChecked(0, false);
     AddGroup(7, "B", {tree.File("old", "final"), tree.File("older", "final")});
-    Check(0, {tree.Path("old")});
+    Tick(0, {tree.Path("old")});
     DeleteAnsweringYes();
     EXPECT_FALSE(Exists(tree.Path("old")));
     EXPECT_EQ(status, "1 file deleted, 5 B freed");
@@ -317,7 +302,7 @@ TEST_F(ActionsTest, OneFileSeenThroughOtherMountsNeverStaysForItself) {
     AddGroup(7, "A", {links[0], links[1], bound});
     AddGroup(7, "B", {lower, tree.Path("merged/p")});
     AddGroup(7, "C", {other, tree.Path("merged2/q")});
-    Check(0, {links[0], links[1], lower, other});
+    Tick(0, {links[0], links[1], lower, other});
     DeleteAnsweringYes();
     EXPECT_EQ(TestTree::Read(bound) + TestTree::Read(lower) + TestTree::Read(other),
               "photopicturequilt");
@@ -333,8 +318,8 @@ TEST_F(ActionsTest, OneFileSeenThroughOtherMountsNeverStaysForItself) {
 TEST_F(ActionsTest, OpensCheckedRowsInRowOrderAndTheirFolderOncePerRow) {
     const Paths g{tree.File("g/a", "x"), tree.File("g/b", "x"), tree.File("g/c", "x")};
     AddGroup(7, "A", g);
-    Check(7, {g[2], g[0]});
-    Check(0, {g[1]}); // checked in a list that is not shown
+    Tick(7, {g[2], g[0]});
+    Tick(0, {g[1]}); // checked in a list that is not shown
     results.OptionClicked(7);
     OpenFilesCommand(*this);
     OpenFoldersCommand(*this);

@@ -38,17 +38,6 @@ protected:
             return {};
         return name;
     }
-    void AddGroup(int classList, const QString& key, const Paths& paths) {
-        std::vector<ResultRow> rows = RowsOf(key, paths);
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            rows[i].SetFile(Stat(paths[i]).st_size, SizeUnit::Bytes, 0);
-        Insert(classList, rows);
-    }
-    void Tick(const Paths& paths) {
-        for (int i = 0; i < results.List(0).RowCount(); ++i)
-            if (std::count(paths.begin(), paths.end(), RowFilePath(results.List(0).Row(i))))
-                results.List(0).SetChecked(i, true);
-    }
     void ReplaceAnsweringYes() {
         prompt.answers.push_back(PromptAnswer::Yes);
         DeleteCommand(*this, Disposal::Link);
@@ -83,7 +72,7 @@ TEST_F(LinksTest, TickedFileBecomesAHardLinkOnlyOnTheCopysFileSystem) {
     const Paths b{tree.File("t/keep", "other bytes"), tree.File("e/far", "other bytes")};
     AddGroup(4, "A", a);
     AddGroup(5, "B", b);
-    Tick({a[1], a[2], b[1]});
+    Tick(0, {a[1], a[2], b[1]});
     const ino_t farInode = Stat(b[1]).st_ino;
     ReplaceAnsweringYes();
 
@@ -120,7 +109,7 @@ TEST_F(LinksTest, FilesChangedBeforeTheLinkStayAsTheyAre) {
     const Paths b{tree.File("e/b1", "bbbb"), tree.File("e/b2", "bbbb")};
     AddGroup(4, "A", a);
     AddGroup(4, "B", b);
-    Tick({a[1], b[1]});
+    Tick(0, {a[1], b[1]});
     const ino_t a2Inode = Stat(a[1]).st_ino;
     InstallRecordingFileSystem().beforeRemoval = [&](const std::string& name) {
         if (name == "a2") tree.File("e/a1", "AAAA"); // same size, newer time
@@ -148,7 +137,7 @@ TEST_F(LinksTest, FailedExchangeLeavesNoTemporaryLink) {
     ASSERT_FALSE(Mounted("ext4", "e").empty());
     const Paths a{tree.File("e/keep", "data"), tree.File("e/fixed", "data")};
     AddGroup(4, "A", a);
-    Tick({a[1]});
+    Tick(0, {a[1]});
     const int fd = open(a[1].c_str(), O_RDONLY);
     int flags = FS_IMMUTABLE_FL;
     ASSERT_EQ(ioctl(fd, FS_IOC_SETFLAGS, &flags), 0);
@@ -199,7 +188,7 @@ TEST_F(LinksTest, ExtentsAreSharedWhereTheFileSystemCan) {
         const struct stat before = Stat(a[1]);
         ASSERT_NE(FirstExtent(a[1]), FirstExtent(a[0]));
         AddGroup(4, "A", a);
-        Tick({a[1]});
+        Tick(0, {a[1]});
         ReplaceAnsweringYes();
         EXPECT_EQ(FirstExtent(a[1]), FirstExtent(a[0]));
         EXPECT_EQ(Stat(a[1]).st_ino, before.st_ino);

@@ -42,23 +42,18 @@ TEST_F(WindowCommandsTest, EveryMenuItemKeyAndToolbarCaptionReachesItsHandler) {
         }
     }
 
+    // Command, key, toolbar caption.
+    // clang-format off
     const std::tuple<Command, const char*, const char*> routes[] = {
-        {Command::NewJob, "Ctrl+N", "New"},
-        {Command::OpenResultFile, "Ctrl+O", "Open"},
-        {Command::SaveResult, "Ctrl+S", "Save"},
-        {Command::SaveResultAs, "", ""},
-        {Command::Exit, "", ""},
-        {Command::FindDuplicateFiles, "F3", "Find"},
-        {Command::StopCurrentJob, "F6", "Stop"},
-        {Command::DeleteFiles, "Del", "Delete"},
-        {Command::OpenRunFiles, "F5", "Open/Run"},
-        {Command::OpenFolders, "F7", ""},
-        {Command::HelpTopics, "F1", ""},
-        {Command::TechnologyForum, "", ""},
-        {Command::WebPage, "", ""},
-        {Command::ContactSupport, "", ""},
-        {Command::CheckLatestVersion, "", ""},
-        {Command::About, "", ""}}; // command, key, toolbar caption
+        {Command::NewJob, "Ctrl+N", "New"}, {Command::OpenResultFile, "Ctrl+O", "Open"},
+        {Command::SaveResult, "Ctrl+S", "Save"}, {Command::SaveResultAs, "", ""},
+        {Command::Exit, "", ""}, {Command::FindDuplicateFiles, "F3", "Find"},
+        {Command::StopCurrentJob, "F6", "Stop"}, {Command::DeleteFiles, "Del", "Delete"},
+        {Command::OpenRunFiles, "F5", "Open/Run"}, {Command::OpenFolders, "F7", ""},
+        {Command::HelpTopics, "F1", ""}, {Command::TechnologyForum, "", ""},
+        {Command::WebPage, "", ""}, {Command::ContactSupport, "", ""},
+        {Command::CheckLatestVersion, "", ""}, {Command::About, "", ""}};
+    // clang-format on
     std::vector<Command> ran;
     CommandRouter& router = window.Controller().Router();
     for (const auto& route : routes)

@@ -3,11 +3,14 @@
 #include "PathText.h"
 #include "RecordingDesktopKit.h"
 #include "ResultSet.h"
+#include "RowPaths.h"
 #include "ScriptedPrompt.h"
 #include "TaskHost.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace quilder::test {
@@ -40,6 +43,28 @@ public:
             row.text[kSortColumn] = key;
         }
         return rows;
+    }
+    // Rows of one group in class list `classList` and the All list, each with its file's size on
+    // disk (0 when there is none) and date `modified[i]` (0 when not given).
+    void AddGroup(int classList, const QString& key, const std::vector<std::string>& paths,
+                  const std::vector<std::int64_t>& modified = {}) {
+        std::vector<ResultRow> rows = RowsOf(key, paths);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            struct stat st {};
+            stat(paths[i].c_str(), &st);
+            rows[i].SetFile(static_cast<std::uint64_t>(st.st_size), SizeUnit::Bytes,
+                            i < modified.size() ? modified[i] : 0);
+        }
+        Insert(classList, rows);
+    }
+    // Ticks the rows of list `list` that name one of `paths`.
+    void Tick(int list, const std::vector<std::string>& paths) {
+        for (int i = 0; i < results.List(list).RowCount(); ++i)
+            if (std::count(paths.begin(), paths.end(), RowFilePath(results.List(list).Row(i))))
+                results.List(list).SetChecked(i, true);
+    }
+    QString LastNotice() const {
+        return prompt.notices.isEmpty() ? QString() : prompt.notices.last();
     }
     // Into class list `classList` and, when `inAll`, the All list.
     void Insert(int classList, const std::vector<ResultRow>& rows, bool inAll = true) {
