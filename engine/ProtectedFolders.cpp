@@ -4,7 +4,9 @@
 #include "PathText.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace quilder {
 
@@ -19,12 +21,20 @@ std::optional<FolderId> IdOfOpen(int folder) {
     return FolderId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
+std::optional<InsidePath> InsideOf(const QString& folder) {
+    const int fd = open(TextToPath(folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::optional<InsidePath> inside = InsidePathOfHandle(fd);
+    close(fd);
+    return inside;
+}
+
 } // namespace
 
 void ProtectedFolders::Protect(const QString& folder) {
     if (folder.isEmpty() || IsProtected(folder)) return;
     // A folder that cannot be reached now is still protected by its path.
-    folders_.push_back({folder, FolderIdOf(TextToPath(folder))});
+    folders_.push_back({folder, FolderIdOf(TextToPath(folder)), InsideOf(folder)});
 }
 
 void ProtectedFolders::Unprotect(const QString& folder) {
@@ -46,12 +56,24 @@ bool ProtectedFolders::Covers(const QString& folderPath) const {
     return false;
 }
 
+bool ProtectedFolders::HoldsInside(int folder, std::uint64_t device) const {
+    const auto onDevice = [&](const Folder& f) { return f.inside && f.inside->device == device; };
+    if (std::none_of(folders_.begin(), folders_.end(), onDevice)) return false;
+    const std::optional<InsidePath> inside = InsidePathOfHandle(folder);
+    // Without mountinfo only the paths and the walk by ".." guard the folders.
+    if (!inside) return false;
+    return std::any_of(folders_.begin(), folders_.end(), [&](const Folder& f) {
+        return onDevice(f) && PathWithin(inside->path, f.inside->path);
+    });
+}
+
 bool ProtectedFolders::HoldsOpenFolder(FileSystem& fs, int folder) const {
+    std::optional<FolderId> id = IdOfOpen(folder);
+    if (id && HoldsInside(folder, id->device)) return true;
     std::vector<FolderId> ids;
     for (const Folder& f : folders_)
         if (f.id) ids.push_back(*f.id);
     if (ids.empty()) return false;
-    std::optional<FolderId> id = IdOfOpen(folder);
     int current = -1; // the handle this walk opened, if any
     bool held = false;
     for (int depth = 0; id && depth < kDeepestWalk; ++depth) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileSystem.h"
+#include "MountInside.h"
 
 #include <QString>
 #include <optional>
@@ -23,14 +24,18 @@ public:
 
     // Whether a folder's path lies in a protected folder or is one.
     bool Covers(const QString& folderPath) const;
-    // Whether an open folder, or any folder above it reached by "..", is a protected folder.
+    // Whether an open folder, or any folder above it reached by "..", is a protected folder,
+    // or whether it lies in one on its file system however it is mounted (a bind mount of a
+    // sub-folder leads by ".." elsewhere).
     bool HoldsOpenFolder(FileSystem& fs, int folder) const;
 
 private:
     struct Folder {
         QString path;
         std::optional<FolderId> id;
+        std::optional<InsidePath> inside; // as it was when protected
     };
+    bool HoldsInside(int folder, std::uint64_t device) const;
     std::vector<Folder> folders_;
 };
 

@@ -128,21 +128,25 @@ TEST_F(ProtectTest, TickHelpersKeepTheProtectedFileWhereverItStandsInItsGroup) {
     EXPECT_EQ(status, "0 files ticked, 0 B");
 }
 
-// The protected folder bind-mounted elsewhere: a row that names its file through the mount is
-// no way around the protection.
+// The protected folder bind-mounted elsewhere, or one of its sub-folders (whose ".." leads
+// away from it): a row that names its file through the mount is no way around the protection.
 TEST_F(ProtectTest, ProtectedFolderReachedThroughABindMountStaysProtected) {
     if (geteuid() != 0) GTEST_SKIP() << "mounts need root";
     const Paths g{tree.File("p/deep/f", "ff"), tree.File("x/f", "ff")};
-    tree.Folder("m");
+    const Paths h{tree.File("p/sub/h", "hh"), tree.File("x/h", "hh")};
+    tree.Folder("m"), tree.Folder("s m");
     BindMounts mounts;
-    if (!mounts.Add(tree.Path("p"), tree.Path("m")))
+    if (!mounts.Add(tree.Path("p"), tree.Path("m")) ||
+        !mounts.Add(tree.Path("p/sub"), tree.Path("s m")))
         GTEST_SKIP() << "bind mount refused: " << strerror(errno);
     results.SetFolderProtected(PathToText(tree.Path("p")), true);
     AddGroup("G", {tree.Path("m/deep/f"), g[1]});
-    Tick({tree.Path("m/deep/f"), g[1]});
+    AddGroup("H", {tree.Path("s m/h"), h[1]});
+    Tick({tree.Path("m/deep/f"), g[1], tree.Path("s m/h")});
     Run(Disposal::Delete);
-    EXPECT_TRUE(Exists(g[0]));
+    EXPECT_TRUE(Exists(g[0]) && Exists(h[0]));
     EXPECT_FALSE(Exists(g[1]));
+    EXPECT_TRUE(LastNotice().contains("are in a protected folder")) << LastNotice().toStdString();
 }
 
 } // namespace
