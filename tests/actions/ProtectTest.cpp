@@ -22,17 +22,6 @@ class ProtectTest : public ::testing::Test, public TestActionHost {
 protected:
     void TearDown() override { ReleaseFileSystemService(); }
 
-    void AddGroup(const QString& key, const Paths& paths, std::vector<std::int64_t> dates = {}) {
-        std::vector<ResultRow> rows = RowsOf(key, paths);
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            rows[i].SetFile(2, SizeUnit::Bytes, i < dates.size() ? dates[i] : 0);
-        Insert(7, rows);
-    }
-    void Tick(const Paths& paths) {
-        for (int i = 0; i < results.List(0).RowCount(); ++i)
-            if (std::count(paths.begin(), paths.end(), RowFilePath(results.List(0).Row(i))))
-                results.List(0).SetChecked(i, true);
-    }
     bool Ticked(const std::string& path) const {
         for (int i = 0; i < results.List(0).RowCount(); ++i)
             if (RowFilePath(results.List(0).Row(i)) == path) return results.List(0).Row(i).checked;
@@ -43,9 +32,6 @@ protected:
         DeleteCommand(*this, disposal);
     }
     static bool Exists(const std::string& p) { return access(p.c_str(), F_OK) == 0; }
-    QString LastNotice() const {
-        return prompt.notices.isEmpty() ? QString() : prompt.notices.last();
-    }
 
     TestTree tree;
 };
@@ -68,12 +54,12 @@ TEST_F(ProtectTest, ProtectedFileStaysWhateverTheResultFileOrTheTicksSay) {
     qdr.close();
     FakeEngineHost engine;
     ASSERT_EQ(LoadResult(results, engine, qdr.fileName()).status, LoadOutcome::Status::Loaded);
-    Tick({b[0]}); // ticked before its folder is protected
+    Tick(0, {b[0]}); // ticked before its folder is protected
     results.SetFolderProtected(PathToText(tree.Path("p")), true);
-    Tick({b[0]});
+    Tick(0, {b[0]});
     EXPECT_FALSE(Ticked(b[0]));
 
-    Tick({tree.Path("L/a"), a[1], b[1], tree.Path("L/d"), d[1]});
+    Tick(0, {tree.Path("L/a"), a[1], b[1], tree.Path("L/d"), d[1]});
     Run(Disposal::Delete);
     EXPECT_TRUE(Exists(a[0]) && Exists(b[0]) && Exists(d[0]));
     EXPECT_FALSE(Exists(a[1]) || Exists(b[1])); // their copy that stays is the protected one
@@ -87,7 +73,7 @@ TEST_F(ProtectTest, ProtectedFileStaysWhateverTheResultFileOrTheTicksSay) {
     qputenv("HOME", tree.Folder("home").c_str());
     qputenv("XDG_DATA_HOME", tree.Folder("home/data").c_str());
     UntickAll(*this);
-    Tick({tree.Path("L/c"), c[1]});
+    Tick(0, {tree.Path("L/c"), c[1]});
     Run(Disposal::Trash);
     qputenv("HOME", home), qputenv("XDG_DATA_HOME", data);
     EXPECT_TRUE(Exists(c[0]) && !Exists(c[1]));
@@ -99,8 +85,8 @@ TEST_F(ProtectTest, ProtectedFileStaysWhateverTheResultFileOrTheTicksSay) {
 TEST_F(ProtectTest, FolderProtectedDuringTheCheckKeepsItsFiles) {
     const std::string big = TestTree::Bytes(2 << 20, 5); // compared in steps, with yields
     const Paths g{tree.File("q/a", big), tree.File("y/a", big)};
-    AddGroup("A", g);
-    Tick({g[0]});
+    AddGroup(7, "A", g);
+    Tick(0, {g[0]});
     RecordingFileSystem& fs = InstallRecordingFileSystem();
     onYield = [&] {
         if (!fs.openFiles.empty()) results.SetFolderProtected(PathToText(tree.Path("q")), true);
@@ -116,8 +102,8 @@ TEST_F(ProtectTest, FolderProtectedDuringTheCheckKeepsItsFiles) {
 TEST_F(ProtectTest, TickHelpersKeepTheProtectedFileWhereverItStandsInItsGroup) {
     const Paths g{tree.Path("p/new"), tree.Path("x/old"), tree.Path("p/newer")};
     const Paths h{tree.Path("x/h1"), tree.Path("y/h2")};
-    AddGroup("G", g, {20, 10, 30});
-    AddGroup("H", h, {20, 10});
+    AddGroup(7, "G", g, {20, 10, 30});
+    AddGroup(7, "H", h, {20, 10});
     results.SetFolderProtected(PathToText(tree.Path("p")), true);
     TickAllButOne(*this, KeepRule::Oldest);
     EXPECT_TRUE(!Ticked(g[0]) && Ticked(g[1]) && !Ticked(g[2]) && Ticked(h[0]) && !Ticked(h[1]));
@@ -140,9 +126,9 @@ TEST_F(ProtectTest, ProtectedFolderReachedThroughABindMountStaysProtected) {
         !mounts.Add(tree.Path("p/sub"), tree.Path("s m")))
         GTEST_SKIP() << "bind mount refused: " << strerror(errno);
     results.SetFolderProtected(PathToText(tree.Path("p")), true);
-    AddGroup("G", {tree.Path("m/deep/f"), g[1]});
-    AddGroup("H", {tree.Path("s m/h"), h[1]});
-    Tick({tree.Path("m/deep/f"), g[1], tree.Path("s m/h")});
+    AddGroup(7, "G", {tree.Path("m/deep/f"), g[1]});
+    AddGroup(7, "H", {tree.Path("s m/h"), h[1]});
+    Tick(0, {tree.Path("m/deep/f"), g[1], tree.Path("s m/h")});
     Run(Disposal::Delete);
     EXPECT_TRUE(Exists(g[0]) && Exists(h[0]));
     EXPECT_FALSE(Exists(g[1]));
