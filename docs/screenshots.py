@@ -2,7 +2,10 @@
 """Drives the real Quilder window through a first search and takes the screenshots of the README
 and the help window. Called by docs/screenshots.sh, which builds the sample tree:
 
-    screenshots.py PROGRAM SAMPLE_FOLDER OUTPUT_FOLDER
+    screenshots.py PROGRAM SAMPLE_FOLDER OUTPUT_FOLDER PHOTOS_FOLDER
+
+The first sample goes through a first search and Delete; the photos then show a protected folder
+and Replace Files with Links.
 
 Runs its own X display (Xvfb, no window manager), D-Bus session and accessibility bus; finds the
 controls by role and name through AT-SPI (pyatspi), clicks and types with xdotool, and takes the
@@ -10,7 +13,7 @@ pictures with ImageMagick. QUILDER_SHOTS_DISPLAY picks the display (default: the
 from :90)."""
 import os, re, signal, subprocess, sys, time
 
-PROGRAM, SAMPLE, OUT = sys.argv[1:4]
+PROGRAM, SAMPLE, OUT, PHOTOS = sys.argv[1:5]
 WIDTH, HEIGHT = 1200, 600  # the window, in pixels
 
 
@@ -222,8 +225,47 @@ def reveal(view, cell, top=False):
             break
 
 
+def show_in_tree(tree, folder, below, nudge):
+    """Opens the drive, then the folders down to folder and its sub-folders named in below. With
+    nudge the tree shows folder's parent at its top row, scrolled a little to the right, else
+    folder itself at the top row, not scrolled sideways."""
+    parts = [p for p in os.path.dirname(folder).split("/") if p]
+    for name in [" (/)"] + parts + [os.path.basename(folder)] + below:
+        node = find(tree, "table cell", name)
+        reveal(tree, node)
+        x, y, w, h = extents(node)
+        click_at(x + 3 * h, y + h // 2)  # on its name: loads its folders and opens it
+        settle()
+    top = find(tree, "table cell", parts[-1] if nudge else os.path.basename(folder))
+    reveal(tree, top, top=True)
+    tx, ty, tw, th = extents(tree)
+    for _ in range(20):
+        if extents(top)[1] <= ty + 4:
+            break
+        click_at(tx + tw - 9, ty + th - 25)  # the vertical scroll bar's arrow: one row
+        time.sleep(0.1)
+    if nudge:
+        # The horizontal bar's thumb, dragged a little: the indentation goes, the names show.
+        grab = (tx + 24, ty + th - 9)
+        subprocess.run(["xdotool", "mousemove", str(grab[0]), str(grab[1]), "mousedown", "1",
+                        "mousemove", str(grab[0] + 8), str(grab[1]),
+                        "mousemove", str(grab[0] + 16), str(grab[1]), "mouseup", "1"],
+                       check=True)
+    else:
+        for _ in range(4):
+            click_at(tx + 7, ty + th - 9)  # the horizontal scroll bar's left arrow
+    settle()
+
+
+def menu_command(frame, menu, item):
+    """Opens a menu of the menu bar and clicks one of its items."""
+    click(find(frame, "menu item", menu))
+    settle()
+    click(find(frame, "menu item", item))
+    settle()
+
+
 def main():
-    sample_parent = os.path.dirname(SAMPLE)
     try:
         os.remove(os.path.join(OUT, "failed.png"))
     except OSError:
@@ -238,7 +280,6 @@ def main():
 
 
 def steps(desk):
-    sample_parent = os.path.dirname(SAMPLE)
     if True:
         app = desk.launch()
         frame = find(app, "frame", "Quilder")
@@ -251,28 +292,7 @@ def steps(desk):
 
         # Step 1: open the drive, then the folders down to the sample, and tick it.
         tree = find(frame, "tree", "Destination paths")
-        parts = [p for p in sample_parent.split("/") if p]
-        for name in [" (/)"] + parts + ["sample", "Backup"]:
-            node = find(tree, "table cell", name)
-            reveal(tree, node)
-            x, y, w, h = extents(node)
-            click_at(x + 3 * h, y + h // 2)  # on its name: loads its folders and opens it
-            settle()
-        # The sample's folder at the top row and the names in sight: the tree shows the sample.
-        top = find(tree, "table cell", parts[-1])
-        reveal(tree, top, top=True)
-        tx, ty, tw, th = extents(tree)
-        for _ in range(20):
-            if extents(top)[1] <= ty + 4:
-                break
-            click_at(tx + tw - 9, ty + th - 25)  # the vertical scroll bar's arrow: one row
-            time.sleep(0.1)
-        # The horizontal bar's thumb, dragged a little: the indentation goes, the names show.
-        grab = (tx + 24, ty + th - 9)
-        subprocess.run(["xdotool", "mousemove", str(grab[0]), str(grab[1]), "mousedown", "1",
-                        "mousemove", str(grab[0] + 8), str(grab[1]),
-                        "mousemove", str(grab[0] + 16), str(grab[1]), "mouseup", "1"], check=True)
-        settle()
+        show_in_tree(tree, SAMPLE, ["Backup"], nudge=True)
         tick(find(tree, "table cell", "sample"))
         settle()
         x, y, w, h = extents(find(frame, "panel", "Preparation"))
@@ -311,6 +331,41 @@ def steps(desk):
         settle()
         shot("step-5-check.png", area, framed=message_box(app))
         key("Return")
+
+        # A new job over the photos, with the folder Archive protected: its files are found,
+        # show a lock, and cannot be ticked.
+        # Without a window manager the closed message box leaves no window with the focus.
+        subprocess.run(["xdotool", "windowfocus", "--sync", win], check=True)
+        key("ctrl+n")
+        click(find(app, "push button", pattern="No"))  # the result is not saved
+        settle()
+        show_in_tree(tree, PHOTOS, ["Archive"], nudge=False)
+        tick(find(tree, "table cell", os.path.basename(PHOTOS)))
+        # The folder's pop-up menu is not on the accessibility bus; its one item is "Protect
+        # This Folder".
+        x, y, w, h = extents(find(tree, "table cell", "Archive"))
+        subprocess.run(["xdotool", "mousemove", str(x + 3 * h), str(y + h // 2), "click", "3"],
+                       check=True)
+        settle()
+        key("Down", "Return")
+        settle()
+        key("F3")
+        find(status, "label", "Finished.", timeout=120)
+        results = find(frame, "tree", "Result list All")
+        fit_type_column(results)
+        click_at(WIDTH - 40, HEIGHT - 10)  # away from the tree, whose lock has a tooltip
+        settle()
+        shot("protected-folder.png", window)
+
+        # Tick All But the First keeps the protected files; the ticked copies then become hard
+        # links of them.
+        menu_command(frame, "Action", "Tick All But the First in Each Group")
+        menu_command(frame, "Action", "Replace Files with Links")
+        find(app, "label", pattern="replaced by links to a copy")
+        click(find(app, "push button", pattern="Yes"))
+        find(status, "label", pattern="replaced by links,", timeout=60)
+        settle()
+        shot("linked-rows.png", window)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's and the help window's screenshots from the real window: builds a small
-# sample tree with duplicates of several size classes in a temporary folder, starts Quilder on
+# sample tree with duplicates of several size classes in a temporary folder (and a second one of
+# photos, for a protected folder and Replace Files with Links), starts Quilder on
 # a virtual X display (Xvfb, no window manager), drives it through the accessibility bus as a
 # user would, and writes docs/*.png. Re-run it after a change to the window.
 #   docs/screenshots.sh [BUILD_DIR]        (default: build; the program must be built)
@@ -29,19 +30,29 @@ fi
 # of the program in the build folder, so that its work store and its lock are its own, whatever
 # Quilder runs from this build meanwhile. Both go when the script ends.
 work=$(mktemp -d "${TMPDIR:-/tmp}/quilder-shots.XXXXXX")
+more_work=$(mktemp -d "${TMPDIR:-/tmp}/quilder-photos.XXXXXX")
 copy_of_program=$(mktemp -d "$(cd "$build_dir" && pwd)/screenshots.XXXXXX")
-trap 'rm -rf "$work" "$copy_of_program"' EXIT
+trap 'rm -rf "$work" "$more_work" "$copy_of_program"' EXIT
 cp "$program" "$copy_of_program/quilder"
 
 # The sample: every file has a copy under Backup. Sizes give one group per class shown; the two
 # clips are of equal size but differ, which only Delete's byte-for-byte check finds out.
 sample="$work/sample"
+into=$sample # the tree the helpers below write in
 seeded() { # seeded PATH SIZE SEED: the same bytes on every run
-    mkdir -p "$(dirname "$sample/$1")"
-    /usr/bin/python3 -c 'import random,sys; r=random.Random(sys.argv[2]); sys.stdout.buffer.write(r.randbytes(int(sys.argv[1])))' "$2" "$3" > "$sample/$1"
+    mkdir -p "$(dirname "$into/$1")"
+    /usr/bin/python3 -c 'import random,sys; r=random.Random(sys.argv[2]); sys.stdout.buffer.write(r.randbytes(int(sys.argv[1])))' "$2" "$3" > "$into/$1"
 }
-copy() { mkdir -p "$(dirname "$sample/$2")"; cp -p "$sample/$1" "$sample/$2"; }
-when() { touch -d "$1" "$sample/$2"; }
+copy() { mkdir -p "$(dirname "$into/$2")"; cp -p "$into/$1" "$into/$2"; }
+when() { touch -d "$1" "$into/$2"; }
+# Fixed times, different for each file, so that every run shows the same dates.
+stamp_all() {
+    local stamp=0 f
+    while IFS= read -r -d '' f; do
+        stamp=$((stamp + 1))
+        when "2026-0$((stamp % 9 + 1))-$((stamp % 27 + 1)) $((stamp % 12 + 8)):$((stamp * 7 % 60)):$((stamp * 13 % 60))" "$f"
+    done < <(cd "$into" && find . -type f -print0 | sort -z)
+}
 
 seeded Documents/report.pdf 48213 report
 seeded Documents/letter.odt 6144 letter
@@ -66,11 +77,25 @@ copy Pictures/sunset.jpg "Backup/Pictures/sunset (copy).jpg"
 truncate -s 12582912 "$sample/Backup/Videos/clip.webm"
 printf 'take two' | dd of="$sample/Backup/Videos/clip.webm" bs=1 seek=4096 conv=notrunc status=none
 
-# Fixed times, different for each file, so that every run shows the same dates.
-stamp=0
-while IFS= read -r -d '' f; do
-    stamp=$((stamp + 1))
-    when "2026-0$((stamp % 9 + 1))-$((stamp % 27 + 1)) $((stamp % 12 + 8)):$((stamp * 7 % 60)):$((stamp * 13 % 60))" "$f"
-done < <(cd "$sample" && find . -type f -print0 | sort -z)
+stamp_all
 
-/usr/bin/python3 docs/screenshots.py "$copy_of_program/quilder" "$sample" docs
+# The second sample, for Protect This Folder and Replace Files with Links: photos kept in
+# Archive (the folder the window protects) and their copies from the camera and the phone. It
+# has a temporary folder of its own, so that the first pictures show nothing of it. The links
+# are hard links where TMPDIR's file system shares no extents (ext4, tmpfs), as in the pictures.
+into="$more_work/photos"
+# Enough folders to fill the tree's view.
+for d in Archive/2021 Archive/2022 Archive/2023 Archive/2024 Archive/2025 Camera Edited Phone \
+         Prints Scans Screenshots Trips Wallpapers; do
+    mkdir -p "$into/$d"
+done
+seeded Archive/2024/harbour.jpg 231517 harbour
+seeded Archive/2025/garden.jpg 158902 garden
+seeded Camera/IMG_2061.jpg 87340 cat
+copy Archive/2024/harbour.jpg Camera/IMG_2044.jpg
+copy Archive/2024/harbour.jpg Phone/harbour.jpg
+copy Archive/2025/garden.jpg Camera/IMG_2057.jpg
+copy Camera/IMG_2061.jpg Phone/cat.jpg
+stamp_all
+
+/usr/bin/python3 docs/screenshots.py "$copy_of_program/quilder" "$sample" docs "$into"
