@@ -117,20 +117,18 @@ public:
                 files_[static_cast<std::size_t>(file)].ticked = true;
             }
         }
-        for (const int index : locked_) {
-            const File& file = files_[static_cast<std::size_t>(index)];
+        const auto add = [&](const File& file) -> CheckedFile& {
             CheckedFile& out = files.emplace_back();
             out.path = file.spellings.front();
             out.spellings = file.spellings;
             out.entry = file.look.entry;
-            out.verdict = FileVerdict::Protected;
-        }
+            return out;
+        };
+        for (const int index : locked_)
+            add(files_[static_cast<std::size_t>(index)]).verdict = FileVerdict::Protected;
         for (const int index : order) {
             const File& file = files_[static_cast<std::size_t>(index)];
-            CheckedFile& out = files.emplace_back();
-            out.path = file.spellings.front();
-            out.spellings = file.spellings;
-            out.entry = file.look.entry;
+            CheckedFile& out = add(file);
             switch (file.look.kind) {
             case EntryLook::Kind::Missing:
                 out.verdict = FileVerdict::Gone;
