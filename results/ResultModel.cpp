@@ -190,7 +190,8 @@ bool ResultModel::WouldAppend(const QString& firstKey) const {
 
 void ResultModel::InsertSorted(std::vector<ResultRow> rows) {
     if (rows.empty() || state_ == State::Merging) return;
-    if (protected_) Mark(rows);
+    // New rows come unlocked: with nothing protected, a million of them need no look.
+    if (protected_ && !protected_->Empty()) Mark(rows);
     // Result files and group files come in key order: checking is far cheaper than sorting.
     if (!std::is_sorted(rows.begin(), rows.end(), KeyLess))
         std::stable_sort(rows.begin(), rows.end(), KeyLess);
