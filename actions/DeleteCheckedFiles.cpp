@@ -92,51 +92,48 @@ QString OutcomeText(const RemovalTally& tally, std::size_t checked, const Words&
 // One notice for everything that stayed, or nothing.
 // Why ticked files stayed, as counted in the tally, in the order the notice gives them.
 struct KeptReason {
-    int RemovalTally::*count;
-    QString RemovalTally::*first;
+    KeptFiles RemovalTally::*files;
     const char* one;
     const char* many;
 };
 constexpr KeptReason kKeptReasons[] = {
-    {&RemovalTally::locked, &RemovalTally::firstLocked,
-     "1 checked file was not {done}: it is in a protected folder.",
+    {&RemovalTally::locked, "1 checked file was not {done}: it is in a protected folder.",
      "%1 checked files were not {done}: they are in a protected folder."},
-    {&RemovalTally::differs, &RemovalTally::firstDiffers,
+    {&RemovalTally::differs,
      "1 checked file was not {done}: its content differs from the files of its group that stay, "
      "could not be compared with them, or changed during {command}.",
      "%1 checked files were not {done}: their content differs from the files of their group that "
      "stay, could not be compared with them, or changed during {command}."},
-    {&RemovalTally::sameFile, &RemovalTally::firstSameFile,
+    {&RemovalTally::sameFile,
      "1 checked file was not {done}: the other rows of its group that stay name the same file.",
      "%1 checked files were not {done}: the other rows of their group that stay name the same "
      "file."},
-    {&RemovalTally::hardLink, &RemovalTally::firstHardLink,
+    {&RemovalTally::hardLink,
      "1 checked file was not {done}: the only files of its group that stay are this same file "
      "under another name (a hard link), so it would free no space.",
      "%1 checked files were not {done}: the only files of their group that stay are the same "
      "file under another name (a hard link), so it would free no space."},
-    {&RemovalTally::stackedCopy, &RemovalTally::firstStackedCopy,
+    {&RemovalTally::stackedCopy,
      "1 checked file was not {done}: the only files of its group that stay are seen through an "
      "overlay, FUSE or network mount, which may show this same file.",
      "%1 checked files were not {done}: the only files of their group that stay are seen through "
      "an overlay, FUSE or network mount, which may show these same files."},
-    {&RemovalTally::noneStays, &RemovalTally::firstNoneStays,
+    {&RemovalTally::noneStays,
      "1 checked file was not {done}: every other file of its group is checked too, under another "
      "row, so no copy would stay.",
      "%1 checked files were not {done}: every other file of their group is checked too, under "
      "another row, so no copy would stay."},
-    {&RemovalTally::otherFileSystem, &RemovalTally::firstOtherFileSystem,
+    {&RemovalTally::otherFileSystem,
      "1 checked file was not {done}: every copy of its group that stays is on another file "
      "system, which no link can reach.",
      "%1 checked files were not {done}: every copy of their group that stays is on another file "
      "system, which no link can reach."},
-    {&RemovalTally::noHardLink, &RemovalTally::firstNoHardLink,
+    {&RemovalTally::noHardLink,
      "1 checked file was not {done}: its file system refused a hard link to the copy that stays "
      "(it has none, or the copy has too many).",
      "%1 checked files were not {done}: their file system refused a hard link to the copy that "
      "stays (it has none, or the copy has too many)."},
-    {&RemovalTally::notWritable, &RemovalTally::firstNotWritable,
-     "1 checked file was not {done}: its folder may not be written to.",
+    {&RemovalTally::notWritable, "1 checked file was not {done}: its folder may not be written to.",
      "%1 checked files were not {done}: their folders may not be written to."},
 };
 
@@ -151,9 +148,9 @@ QString KeptNotice(const RemovalTally& tally, const Words& words) {
     };
     QStringList parts;
     for (const KeptReason& reason : kKeptReasons)
-        if (tally.*reason.count > 0)
-            parts << said(Counted(tally.*reason.count, reason.one, reason.many)) +
-                         kFirstFile.arg(tally.*reason.first);
+        if (const KeptFiles& kept = tally.*reason.files; kept.count > 0)
+            parts << said(Counted(kept.count, reason.one, reason.many)) +
+                         kFirstFile.arg(kept.first);
     if (tally.failed > 0)
         parts << said(Counted(tally.failed,
                               "1 checked file could not be {done}; it keeps its rows.",

@@ -19,17 +19,13 @@ void NoteFailure(RemovalTally& tally, const CheckedFile& file, int error,
                                           : reasons.join(QStringLiteral("; "));
 }
 
-void NoteKept(int& count, QString& first, const CheckedFile& file) {
-    if (count++ == 0) first = file.path;
-}
-
 void NoteRefusal(RemovalTally& tally, const CheckedFile& file, int error) {
     if (error == EXDEV)
-        NoteKept(tally.otherFileSystem, tally.firstOtherFileSystem, file);
+        tally.otherFileSystem.Note(file);
     else if (error == EPERM || error == EMLINK || error == EOPNOTSUPP || error == ENOSYS)
-        NoteKept(tally.noHardLink, tally.firstNoHardLink, file);
+        tally.noHardLink.Note(file);
     else if (error == EACCES || error == EROFS)
-        NoteKept(tally.notWritable, tally.firstNotWritable, file);
+        tally.notWritable.Note(file);
     else
         NoteFailure(tally, file, error);
 }
@@ -47,7 +43,7 @@ RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSyste
         case FileVerdict::Remove: {
             // The check yields: a folder may have been protected meanwhile.
             if (InProtectedFolder(protect, fs, folders, file.entry, file.spellings)) {
-                NoteKept(tally.locked, tally.firstLocked, file);
+                tally.locked.Note(file);
                 break;
             }
             using Kind = EntryRemover::Outcome::Kind;
@@ -59,7 +55,7 @@ RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSyste
             else if (outcome.kind == Kind::Refused)
                 NoteRefusal(tally, file, outcome.error);
             else if (outcome.kind == Kind::Changed) {
-                NoteKept(tally.differs, tally.firstDiffers, file);
+                tally.differs.Note(file);
                 if (!outcome.leftAt.empty()) tally.leftAt << PathToText(outcome.leftAt);
             } else {
                 NoteFailure(tally, file, outcome.kind == Kind::NotFile ? 0 : outcome.error,
@@ -73,25 +69,25 @@ RemovalTally RemoveCheckedFiles(const std::vector<CheckedFile>& files, FileSyste
                 EntryLook::Kind::Missing)
                 tally.removed.push_back(&file);
             else
-                NoteKept(tally.differs, tally.firstDiffers, file);
+                tally.differs.Note(file);
             break;
         case FileVerdict::Differs:
-            NoteKept(tally.differs, tally.firstDiffers, file);
+            tally.differs.Note(file);
             break;
         case FileVerdict::SameFile:
-            NoteKept(tally.sameFile, tally.firstSameFile, file);
+            tally.sameFile.Note(file);
             break;
         case FileVerdict::HardLink:
-            NoteKept(tally.hardLink, tally.firstHardLink, file);
+            tally.hardLink.Note(file);
             break;
         case FileVerdict::StackedCopy:
-            NoteKept(tally.stackedCopy, tally.firstStackedCopy, file);
+            tally.stackedCopy.Note(file);
             break;
         case FileVerdict::NoneStays:
-            NoteKept(tally.noneStays, tally.firstNoneStays, file);
+            tally.noneStays.Note(file);
             break;
         case FileVerdict::Protected:
-            NoteKept(tally.locked, tally.firstLocked, file);
+            tally.locked.Note(file);
             break;
         case FileVerdict::CannotRemove:
             NoteFailure(tally, file, file.error);

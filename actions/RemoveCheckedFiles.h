@@ -13,22 +13,28 @@ namespace quilder {
 class FileSystem;
 class ProtectedFolders;
 
+// Ticked files kept for one reason: how many, and the first, for the notice to name.
+struct KeptFiles {
+    int count = 0;
+    QString first;
+    void Note(const CheckedFile& file) {
+        if (count++ == 0) first = file.path;
+    }
+};
+
 // What carrying out the check's verdicts did, for the notice.
 struct RemovalTally {
-    int differs = 0; // or changed since they were compared
-    int sameFile = 0;
-    int hardLink = 0;
-    int stackedCopy = 0;
-    int noneStays = 0;
-    int locked = 0; // in a protected folder
+    KeptFiles differs; // or changed since they were compared
+    KeptFiles sameFile;
+    KeptFiles hardLink;
+    KeptFiles stackedCopy;
+    KeptFiles noneStays;
+    KeptFiles locked; // in a protected folder
     // A link the file system refused: across file systems, none there or no more allowed, or
     // in a folder that may not be written.
-    int otherFileSystem = 0;
-    int noHardLink = 0;
-    int notWritable = 0;
-    // The first file kept for each of those reasons, for the notice to name.
-    QString firstDiffers, firstSameFile, firstHardLink, firstStackedCopy, firstNoneStays,
-        firstLocked, firstOtherFileSystem, firstNoHardLink, firstNotWritable;
+    KeptFiles otherFileSystem;
+    KeptFiles noHardLink;
+    KeptFiles notWritable;
     int failed = 0;
     QString firstFailed;
     QString firstReason;
