@@ -127,8 +127,9 @@ void RunFindJob(FindJobHost& host) {
     if (host.Closing()) return EndEarly(host, FirstFailure()); // nobody is left to see a result
     LoadResult(results, host, QString());
     if (host.Closing()) return EndEarly(host, FirstFailure());
-    // Group files are written and deleted behind the job; a failure met so far is told. The
-    // rows shown came from memory either way.
+    // The groups the load took never get a file; those of a class not ticked now are written
+    // behind the job, for the store to keep. A failure met so far is told.
+    WriteUntakenGroups();
     failure.Note(StoreWriterService().TakeFailure());
     ShadeGroups(results);
     host.SetStatusText(failure.Report(host) ? kIncompleteStatus : QStringLiteral("Finished."));

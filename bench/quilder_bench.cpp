@@ -131,12 +131,16 @@ std::optional<StoreFailure> RunJob(BenchHost& host, QElapsedTimer& clock) {
 // The listing as the window would show it: loaded into the eight result lists (from the work
 // store when resultFile is empty), shaded, the All list written as a result file to standard
 // output, and the counts text of every list to standard error.
-bool LoadAndList(BenchHost& host, const QString& resultFile, QElapsedTimer& clock) {
+bool LoadAndList(BenchHost& host, const QString& resultFile, QElapsedTimer& clock,
+                 const QElapsedTimer& total) {
     ResultSet results;
     LoadResult(results, host, resultFile);
     Report("loading", clock.restart());
+    if (resultFile.isEmpty()) WriteUntakenGroups();
     ShadeGroups(results);
     Report("shading", clock.restart());
+    // What the user waits for: the last row shaded. The store's housekeeping goes on behind.
+    Report("results", total.elapsed());
     host.FinishGapProbe(); // the window's job ends here
     QFile out;
     const bool written = out.open(stdout, QIODevice::WriteOnly) &&
@@ -208,16 +212,20 @@ int main(int argc, char** argv) {
     std::optional<StoreFailure> failure;
     host.StartGapProbe();
     if (!args->resultFile.isEmpty()) {
-        written = LoadAndList(host, args->resultFile, clock);
+        written = LoadAndList(host, args->resultFile, clock, total);
     } else {
         failure = RunJob(host, clock);
         // The engine's share of the peak, apart from the loaded result's.
         std::fprintf(stderr, "peak resident KB before loading: %ld\n", PeakResidentKb());
-        written = LoadAndList(host, {}, clock);
+        written = LoadAndList(host, {}, clock, total);
     }
     // The run ends with the store as the job leaves it: the writes still under way are timed too.
     StoreWriterService().Drain();
     Report("store-writer-tail", clock.restart());
+    // So is the removal of the previous job's lists: a run that left it unfinished would hand
+    // its work on to the next run.
+    AwaitScanListRemoval();
+    Report("old-list-removal-tail", clock.restart());
     const StoreWriter::Counts writes = StoreWriterService().Done();
     std::fprintf(stderr, "store writer: %zu files written, %zu deleted, %zu never made\n",
                  writes.appends, writes.deletes, writes.dropped);

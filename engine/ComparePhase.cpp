@@ -22,16 +22,10 @@ namespace {
 
 constexpr int kComparedByContent[] = {4, 3, 2, 1, 0}; // Large, Normal, Small, Very Small, Tiny
 
-// A group goes to the loader through memory; its file is written off the job's path.
+// A group goes to the loader through memory; its file is written only when no load takes it.
 void PutGroup(int order, std::string name, std::string lines,
               std::vector<std::optional<FileFacts>> facts) {
-    const std::string& folderPath = GroupFolderPath(order);
-    const int folder = StoreFolderHandle(folderPath);
     auto text = std::make_shared<const std::string>(std::move(lines));
-    if (folder >= 0)
-        StoreWriterService().Append(folder, folderPath, name, text, true);
-    else
-        StoreWriterService().Fail(JoinPath(folderPath, name), errno);
     HeldGroupsService().Add(order, {std::move(name), std::move(text), std::move(facts)});
 }
 
@@ -65,9 +59,7 @@ std::optional<StoreFailure> CopyListsAsGroups(FileSystem& fs) {
         }
         // A list still in memory is handed on from there, like the groups compared.
         if (auto text = ScanListsService().TakeHeldText(order, name)) {
-            if (text->empty()) return;
-            StoreWriterService().Append(to, GroupFolderPath(order), name, text, true);
-            HeldGroupsService().Add(order, {name, std::move(text), {}});
+            if (!text->empty()) HeldGroupsService().Add(order, {name, std::move(text), {}});
             return;
         }
         const int error = fs.CopyFileAt(from, name, to, name);
@@ -207,6 +199,24 @@ PhaseOutcome RunComparingPhase(EngineHost& host) {
     std::optional<StoreFailure> failure = writer.TakeFailure();
     std::optional<StoreFailure> copied = CopyListsAsGroups(fs);
     return {PhaseVerdict::Completed, failure ? failure : copied};
+}
+
+void WriteUntakenGroups() {
+    HeldGroups& held = HeldGroupsService();
+    StoreWriter& writer = StoreWriterService();
+    for (int order = 0; order < kClassCount; ++order) {
+        std::vector<HeldGroup> groups = held.Take(order);
+        if (groups.empty()) continue;
+        held.Unheld(order); // a later load must look at the folder itself
+        const std::string& folderPath = GroupFolderPath(order);
+        const int folder = StoreFolderHandle(folderPath);
+        for (HeldGroup& group : groups) {
+            if (folder >= 0)
+                writer.Append(folder, folderPath, std::move(group.name), std::move(group.lines));
+            else
+                writer.Fail(JoinPath(folderPath, group.name), errno);
+        }
+    }
 }
 
 } // namespace quilder

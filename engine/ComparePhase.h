@@ -23,4 +23,8 @@ void GroupScanList(EngineHost& host, const std::string& folder, const std::strin
 // Very Large and Huge files into group files as they are. A stop takes effect before a list.
 PhaseOutcome RunComparingPhase(EngineHost& host);
 
+// The groups of the job that no load took (their class was not ticked when the job loaded) are
+// written as group files, behind the job, so that the store keeps them until the next job.
+void WriteUntakenGroups();
+
 } // namespace quilder

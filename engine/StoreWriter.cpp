@@ -1,6 +1,7 @@
 #include "StoreWriter.h"
 
 #include "FileSystem.h"
+#include "IdlePriority.h"
 #include "PathText.h"
 #include "Service.h"
 
@@ -86,27 +87,50 @@ void StoreWriter::Carry(const Request& request) {
     ++counts_.appends;
 }
 
+std::optional<StoreWriter::Request> StoreWriter::Next(const Request* other) {
+    if (queue_.empty()) return std::nullopt;
+    const Request& front = queue_.front();
+    if (other && other->folder == front.folder && other->name == front.name) return std::nullopt;
+    Request request = std::move(queue_.front());
+    queue_.pop_front();
+    if (request.fresh) freshAppends_.erase(KeyOf(request.folder, request.name));
+    return request;
+}
+
 void StoreWriter::Work() {
+    RunAtIdlePriority(); // where refused, it runs as any other thread
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+        std::optional<Request> request;
+        changed_.wait(lock, [&] { return stop_ || (request = Next(helping_)); });
         if (stop_) return;
-        Request request = std::move(queue_.front());
-        queue_.pop_front();
-        if (request.fresh) freshAppends_.erase(KeyOf(request.folder, request.name));
-        busy_ = &request;
+        busy_ = &*request;
         lock.unlock();
-        Carry(request);
+        Carry(*request);
         lock.lock();
         busy_ = nullptr;
         // Drain waits for an empty queue, Forget for the end of what is under way.
-        if (queue_.empty() || forgetting_ > 0) changed_.notify_all();
+        if (queue_.empty() || waiting_ > 0) changed_.notify_all();
     }
 }
 
 void StoreWriter::Drain() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return queue_.empty() && !busy_; });
+    ++waiting_;
+    for (;;) {
+        if (std::optional<Request> request = Next(busy_)) {
+            helping_ = &*request;
+            lock.unlock();
+            Carry(*request);
+            lock.lock();
+            helping_ = nullptr;
+            changed_.notify_all(); // the thread may wait for this file
+            continue;
+        }
+        if (queue_.empty() && !busy_) break;
+        changed_.wait(lock);
+    }
+    --waiting_;
 }
 
 void StoreWriter::Forget(const std::vector<int>& folders) {
@@ -122,9 +146,11 @@ void StoreWriter::Forget(const std::vector<int>& folders) {
         if (it->fresh) freshAppends_.erase(KeyOf(it->folder, it->name));
         it = queue_.erase(it);
     }
-    ++forgetting_;
-    changed_.wait(lock, [&] { return !busy_ || !among(busy_->folder); });
-    --forgetting_;
+    ++waiting_;
+    changed_.wait(lock, [&] {
+        return (!busy_ || !among(busy_->folder)) && (!helping_ || !among(helping_->folder));
+    });
+    --waiting_;
 }
 
 std::optional<StoreFailure> StoreWriter::TakeFailure() {

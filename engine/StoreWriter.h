@@ -16,9 +16,10 @@ namespace quilder {
 
 // Makes and deletes files of the work store on a thread of its own, in the order asked, so that
 // a job reads the user's files while the store's files are made: making a file costs about as
-// much as reading a small one. Files are reached through the store's kept folder handles only.
-// Where the file-system service may not be used from another thread, every request is carried
-// out at once on the caller's thread.
+// much as reading a small one. The thread runs at idle priority: it takes only the time the job
+// leaves. Files are reached through the store's kept folder handles only. Where the file-system
+// service may not be used from another thread, every request is carried out at once on the
+// caller's thread.
 class StoreWriter {
 public:
     StoreWriter() = default;
@@ -34,7 +35,8 @@ public:
                 std::shared_ptr<const std::string> text, bool fresh = false);
     void Delete(int folder, std::string name);
 
-    // Returns once everything asked so far is done.
+    // Returns once everything asked so far is done. The caller carries out what is not begun
+    // itself, at its own priority: an idle thread may wait long for a busy processor.
     void Drain();
     // Drops what is asked of these folders and not begun, and waits for what is under way
     // there: their handles are about to be closed.
@@ -62,6 +64,9 @@ private:
 
     void Ask(Request request);
     void Carry(const Request& request);
+    // Takes the next request unless it is for the file that `other` (under way elsewhere) is
+    // for: requests for one file are carried out in the order asked.
+    std::optional<Request> Next(const Request* other);
     void Work();
     static std::string KeyOf(int folder, const std::string& name);
 
@@ -69,9 +74,10 @@ private:
     std::condition_variable changed_;
     Queue queue_;
     std::unordered_map<std::string, Queue::iterator> freshAppends_; // not begun
-    const Request* busy_ = nullptr;                                 // under way
+    const Request* busy_ = nullptr;                                 // under way on the thread
+    const Request* helping_ = nullptr;                              // under way in Drain
+    int waiting_ = 0;                                               // in Drain or Forget
     bool stop_ = false;
-    int forgetting_ = 0; // callers of Forget waiting
     std::optional<StoreFailure> failure_;
     Counts counts_;
     std::thread thread_;

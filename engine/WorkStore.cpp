@@ -2,6 +2,7 @@
 
 #include "EntryTreeRemoval.h"
 #include "HeldGroups.h"
+#include "IdlePriority.h"
 #include "LineFile.h"
 #include "PathText.h"
 #include "ScanLists.h"
@@ -136,6 +137,7 @@ std::optional<StoreFailure> ResetStore(int part) {
         store.removerDone = false;
         if (at >= 0)
             store.remover = std::thread([at, &store] {
+                RunAtIdlePriority(); // nobody waits for it: it takes the time the job leaves
                 RemoveEntryTreeAt(at, kOldScanned, &store.stopRemover, &store.removerMountLeft);
                 close(at);
                 store.removerDone.store(true, std::memory_order_release);

@@ -200,7 +200,7 @@ private:
     }
 
     // The groups this job made for a class and kept in memory, in key order like group files;
-    // their files are deleted behind the load. False when the load was abandoned at a yield.
+    // they never had a file. False when the load was abandoned at a yield.
     bool LoadHeld(int classOrder, int box, SizeUnit unit) {
         std::vector<HeldGroup> groups = HeldGroupsService().Take(classOrder);
         if (groups.empty()) return true;
@@ -211,7 +211,6 @@ private:
             if (i % kKeysPerYield == kKeysPerYield - 1 && !Yield(false)) return false;
         }
         std::sort(byKey.begin(), byKey.end());
-        const int folder = StoreFolderHandle(GroupFolderPath(classOrder));
         std::size_t rowsSinceYield = 0;
         std::string line;
         for (const auto& [key, at] : byKey) {
@@ -228,7 +227,6 @@ private:
                 if (auto row = rows_.Make(line, unit, key, known))
                     pending_.AddPair(box, std::move(*row));
             }
-            if (folder >= 0) StoreWriterService().Delete(folder, group.name);
             group = HeldGroup(); // a big class holds its rows and its groups at once otherwise
             rowsSinceYield += member;
             if (rowsSinceYield >= kRowsPerYield) {

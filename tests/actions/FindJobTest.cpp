@@ -133,6 +133,8 @@ TEST_F(FindJob, StopWhileComparingListsTheGroupsSoFarAndClosingEndsTheJobInsideA
 
 // The store's files are written and deleted behind the job, and rows show the files as the
 // comparison read them, not as a look-up at load time would find them.
+// Groups the load took from memory never get a file: the store keeps only the filtered scan
+// lists. Those of a class unticked before the load stay as group files.
 TEST_F(FindJob, TheStoreEndsAsTheJobLeavesItAndRowsShowTheFilesAsRead) {
     const std::string one = tree.Path("data/a/one");
     host.onYield = [&](int) {
@@ -142,6 +144,7 @@ TEST_F(FindJob, TheStoreEndsAsTheJobLeavesItAndRowsShowTheFilesAsRead) {
     };
     struct stat before {};
     ASSERT_EQ(lstat(one.c_str(), &before), 0);
+    ReleaseStoreWriterService(); // its counts start from nothing
     RunFindJob(host);
     ASSERT_EQ(Status(), "Finished.");
     const ResultModel& all = host.results.List(0);
@@ -165,6 +168,18 @@ TEST_F(FindJob, TheStoreEndsAsTheJobLeavesItAndRowsShowTheFilesAsRead) {
     std::vector<std::string> lines;
     ReadAllLines(FileSystemService(), JoinPath(ScanFolderPaths[0], "10"), lines);
     EXPECT_EQ(lines.size(), 3u);
+    const StoreWriter::Counts written = StoreWriterService().Done();
+    EXPECT_EQ(written.appends, 3u); // the three scan lists
+    EXPECT_EQ(written.deletes + written.dropped, 0u);
+
+    host.onYield = [&](int) {
+        if (Status().startsWith("Comparing '")) host.boxes[BoxOfOrder(2)] = false;
+    };
+    RunFindJob(host);
+    StoreWriterService().Drain();
+    EXPECT_EQ(Rows(BoxOfOrder(2)), 0);
+    EXPECT_EQ(names(GroupFolderPath(2)), (std::vector<std::string>{"20000_1"}));
+    EXPECT_TRUE(names(GroupFolderPath(0)).empty());
 }
 
 TEST_F(FindJob, AStoreThatCannotBeWrittenIsReportedNotFinished) {

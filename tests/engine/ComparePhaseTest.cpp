@@ -92,11 +92,13 @@ TEST_F(ComparePhase, TheWindowTurnsWhileALongListIsSampled) {
 TEST_F(ComparePhase, AGroupThatCannotBeWrittenIsReportedAndNeverTorn) {
     WriteList(kSmall, "20000", {Small("a", 1), Small("a2", 1)});
     WriteList(0, "0", {tree.File("files/e1", ""), tree.File("files/e2", "")});
-    // Group files are written behind the phase: a failure is told by the phase, or later.
+    // Group files nobody loaded are written behind the job: a failure is told by the phase, or
+    // later.
     std::optional<StoreFailure> later;
     const PhaseOutcome outcome = [&] {
         const test::FileSizeLimit limit(0);
         const PhaseOutcome done = RunComparingPhase(host);
+        WriteUntakenGroups();
         StoreWriterService().Drain();
         later = StoreWriterService().TakeFailure();
         return done;

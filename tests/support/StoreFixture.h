@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ComparePhase.h"
 #include "FakeEngineHost.h"
 #include "LineFile.h"
 #include "LineReader.h"
@@ -48,7 +49,8 @@ protected:
 
     // Sorted names of the entries of a folder; sub-folders end with "/".
     static V Entries(const std::string& folder) {
-        StoreWriterService().Drain(); // the store as the job leaves it
+        WriteUntakenGroups(); // the store as a job that loads nothing leaves it
+        StoreWriterService().Drain();
         FolderListing listing;
         FileSystemService().ListFolder(folder, listing);
         V names;
