@@ -12,7 +12,7 @@ if [[ "$mode" != run && "$mode" != test && "$mode" != package ]]; then
     exit 2
 fi
 
-packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev libxxhash-dev)
+packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev libxxhash-dev liburing-dev)
 # The tests have a file manager's own tools (gio, gvfs on a session bus) list and restore what
 # the trash holds, and make ext4, btrfs and XFS images to mount.
 [[ $mode == test ]] && packages+=(libglib2.0-bin gvfs dbus e2fsprogs btrfs-progs xfsprogs)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs quilder-bench and the peers (jdupes, fdupes, rdfind) on one tree, one after the other in
-# the same run; prints each wall time, its ratio to quilder-bench's, and whether each peer found
-# the same groups (as sets of sets of paths).
+# the same run; prints each wall time and processor time (user + system, as /usr/bin/time counts
+# them), their ratios to quilder-bench's, and whether each peer found the same groups (as sets of
+# sets of paths).
 #   bench/compare-peers.sh [--store DIR] [--cold] TREE
 # --store DIR   quilder-bench keeps its work store in DIR (created when missing) instead of a
 #               temporary folder under /tmp, and leaves it there: a second run then starts with
@@ -42,6 +43,11 @@ if [[ -n $store ]]; then
 fi
 if ((cold)) && [[ ! -w /proc/sys/vm/drop_caches ]]; then
     echo "compare-peers.sh: --cold needs root (cannot write /proc/sys/vm/drop_caches)" >&2
+    exit 1
+fi
+
+if [[ ! -x /usr/bin/time ]]; then
+    echo "compare-peers.sh: needs /usr/bin/time (the Debian package time) for processor times" >&2
     exit 1
 fi
 
@@ -89,12 +95,22 @@ fi
 
 if ((cold)); then echo "cold: page cache dropped before each program"; fi
 if [[ -n $store ]]; then echo "work store: ${store_args[1]}"; fi
+# Processor time (user + system seconds) of a finished program, as /usr/bin/time counts it.
+timed() {
+    local out=$1
+    shift
+    /usr/bin/time -f "%U %S" -o "$work/time" "$@" >"$out"
+}
+cpu_of() { awk '{ printf "%.2f s processor (%.2f user + %.2f system)", $1 + $2, $1, $2 }' "$work/time"; }
+cpu_sum() { awk '{ print $1 + $2 }' "$work/time"; }
+
 prepare
 start=$(now_ms)
-"$bench" "${store_args[@]}" "$tree" >"$work/quilder.out" 2>"$work/quilder.err"
+timed "$work/quilder.out" "$bench" "${store_args[@]}" "$tree" 2>"$work/quilder.err"
 quilder_ms=$(($(now_ms) - start))
+quilder_cpu=$(cpu_sum)
 quilder_groups "$work/quilder.out" | canonical >"$work/quilder.groups"
-echo "quilder-bench: ${quilder_ms} ms, $(wc -l <"$work/quilder.groups") groups"
+echo "quilder-bench: ${quilder_ms} ms, $(cpu_of), $(wc -l <"$work/quilder.groups") groups"
 sed 's/^/  /' "$work/quilder.err"
 
 for peer in $peers; do
@@ -105,8 +121,8 @@ for peer in $peers; do
     prepare
     start=$(now_ms)
     case $peer in
-    jdupes | fdupes) "$peer" -r "$tree" >"$work/$peer.out" 2>/dev/null ;;
-    rdfind) (cd "$work" && rdfind -dryrun true "$tree" >/dev/null 2>&1) ;;
+    jdupes | fdupes) timed "$work/$peer.out" "$peer" -r "$tree" 2>/dev/null ;;
+    rdfind) (cd "$work" && timed /dev/null rdfind -dryrun true "$tree" 2>/dev/null) ;;
     *) echo "$peer: unknown peer" >&2; continue ;;
     esac
     ms=$(($(now_ms) - start))
@@ -118,5 +134,7 @@ for peer in $peers; do
         same="DIFFERENT groups ($(wc -l <"$work/$peer.groups") groups)"; fi
     ratios=$(awk -v q="$quilder_ms" -v p="$ms" -v peer="$peer" 'BEGIN {
         printf "%.2f x quilder-bench, quilder-bench/%s = %.2f", (q > 0 ? p / q : 0), peer, (p > 0 ? q / p : 0) }')
-    echo "$peer: ${ms} ms, $ratios, $same"
+    cpu_ratio=$(awk -v q="$quilder_cpu" -v p="$(cpu_sum)" 'BEGIN {
+        printf "processor time quilder-bench/%s = %.2f", "'"$peer"'", (p > 0 ? q / p : 0) }')
+    echo "$peer: ${ms} ms, $(cpu_of), $ratios, $cpu_ratio, $same"
 done

@@ -1,9 +1,12 @@
 #include "Fingerprint.h"
 
+#include "BatchReads.h"
 #include "ReadHandle.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <span>
 #include <utility>
 
 namespace quilder {
@@ -86,15 +89,26 @@ bool SampleReader::Append(FileSystem& fs, const std::string& path, std::string& 
                           std::uint64_t length, std::uint64_t firstChunk, bool exactLength,
                           FileFacts* facts) {
     ReadHandle file(fs, path);
-    if (!file.IsOpen() || (exactLength && file.Size() != length)) return false;
-    if (facts) *facts = file.Facts();
+    if (!file.IsOpen()) return false;
+    return AppendOpen(fs, file.Descriptor(), file.Facts(), out, length, firstChunk, exactLength,
+                      facts);
+}
+
+bool SampleReader::AppendOpen(FileSystem& fs, int fd, const FileFacts& opened, std::string& out,
+                              std::uint64_t length, std::uint64_t firstChunk, bool exactLength,
+                              FileFacts* facts) {
+    if (exactLength && opened.size != length) return false;
+    if (facts) *facts = opened;
+    // Reads stop at the size the file had when it was opened: that spares the read that would
+    // only find the end.
+    length = std::min(length, opened.size);
     const std::size_t before = out.size();
     for (std::uint64_t block = 0;; ++block) {
         const std::uint64_t offset = blocks_.Offset(block) + firstChunk * blocks_.stride;
         if (offset >= length) return true;
         const std::size_t wanted =
             static_cast<std::size_t>(std::min<std::uint64_t>(blocks_.readLength, length - offset));
-        const long long read = file.ReadAt(buffer_, wanted, offset);
+        const long long read = fs.ReadAt(fd, buffer_, wanted, offset);
         if (read < 0) {
             out.resize(before);
             return false;
@@ -111,6 +125,9 @@ bool SampleReader::Append(FileSystem& fs, const std::string& path, std::string& 
 }
 
 namespace {
+
+// Files opened together, and open at once, while a list is sampled.
+constexpr std::size_t kOpenedAtOnce = 32;
 
 bool Stopped(const std::atomic<bool>* stop) {
     return stop && stop->load(std::memory_order_relaxed);
@@ -215,15 +232,35 @@ SampledList SampleList(FileSystem& fs, std::span<const std::string> paths, int c
     list.facts.assign(paths.size(), std::nullopt);
     std::string scratch;
     FileFacts facts;
+    // Files read whole in one step are opened and closed a batch at a time: for small files the
+    // system calls cost more than the reading.
+    const bool batched = !twoSteps && SafeOnAnyThread(fs);
+    std::array<int, kOpenedAtOnce> fds;
+    std::array<FileFacts, kOpenedAtOnce> opened;
+    std::size_t batchFrom = 0;
+    std::size_t batchEnd = 0;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (Stopped(stop)) break;
         if (twoSteps && heads.at[i] == kNoMatch) continue;
+        if (batched && i == batchEnd) {
+            CloseReadMany(std::span(fds).first(batchEnd - batchFrom));
+            batchFrom = i;
+            batchEnd = std::min(paths.size(), i + kOpenedAtOnce);
+            const std::size_t count = batchEnd - batchFrom;
+            OpenReadMany(paths.subspan(batchFrom, count), std::span(fds).first(count),
+                         std::span(opened).first(count));
+        }
         const bool keep = list.kept.size() + mostPerFile <= keepBudget;
         std::string& into = keep ? list.kept : scratch;
         const std::size_t at = keep ? list.kept.size() : 0;
         if (!keep) scratch.clear();
         if (twoSteps) into.append(heads.samples, heads.at[i], heads.length[i]);
-        if (!reader.Append(fs, paths[i], into, listedSize, headChunks, exactSize, &facts)) {
+        const bool read =
+            batched ? fds[i - batchFrom] >= 0 &&
+                          reader.AppendOpen(fs, fds[i - batchFrom], opened[i - batchFrom], into,
+                                            listedSize, headChunks, exactSize, &facts)
+                    : reader.Append(fs, paths[i], into, listedSize, headChunks, exactSize, &facts);
+        if (!read) {
             into.resize(at);
             continue;
         }
@@ -236,6 +273,7 @@ SampledList SampleList(FileSystem& fs, std::span<const std::string> paths, int c
             list.keptLength[i] = samples.size();
         }
     }
+    if (batched) CloseReadMany(std::span(fds).first(batchEnd - batchFrom));
     Link(list);
     return list;
 }

@@ -27,6 +27,10 @@ public:
     // `facts` receives the file's size and time when it was opened.
     bool Append(FileSystem& fs, const std::string& path, std::string& out, std::uint64_t length,
                 std::uint64_t firstChunk = 0, bool exactLength = false, FileFacts* facts = nullptr);
+    // The same for a file already open (`opened`: its size and time then); it stays open.
+    bool AppendOpen(FileSystem& fs, int fd, const FileFacts& opened, std::string& out,
+                    std::uint64_t length, std::uint64_t firstChunk = 0, bool exactLength = false,
+                    FileFacts* facts = nullptr);
     // Chunks that lie whole within the first `length` bytes.
     std::uint64_t ChunksWithin(std::uint64_t length) const;
 

@@ -23,6 +23,7 @@ public:
     ReadHandle(const ReadHandle&) = delete;
     ReadHandle& operator=(const ReadHandle&) = delete;
     bool IsOpen() const { return fd_ >= 0; }
+    int Descriptor() const { return fd_; }
     std::uint64_t Size() const { return size_; } // when it was opened
     // Size and time when it was opened; the time only for a handle opened by path.
     const FileFacts& Facts() const { return facts_; }
