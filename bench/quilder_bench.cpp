@@ -4,6 +4,7 @@
 #include "ComparePhase.h"
 #include "FileSystem.h"
 #include "FilterPhase.h"
+#include "FindJob.h"
 #include "HeldGroups.h"
 #include "InstanceLock.h"
 #include "LineFile.h"
@@ -24,6 +25,7 @@
 #include <QFile>
 #include <QLockFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -110,7 +112,7 @@ void Report(const char* phase, qint64 ms) {
 
 // The find job's engine phases, each timed. The first store failure is handed back; like the
 // find job, the run goes on after one.
-std::optional<StoreFailure> RunJob(BenchHost& host, QElapsedTimer& clock) {
+std::optional<StoreFailure> RunJob(BenchHost& host, ResultSet& results, QElapsedTimer& clock) {
     std::optional<StoreFailure> failure;
     const auto note = [&](std::optional<StoreFailure> f) {
         if (f && !failure) failure = std::move(f);
@@ -123,7 +125,15 @@ std::optional<StoreFailure> RunJob(BenchHost& host, QElapsedTimer& clock) {
     Report("filtering", clock.restart());
     note(ResetCompareStore());
     Report("reset-compare-store", clock.restart());
-    note(RunComparingPhase(host).failure);
+    {
+        // As in the window, the groups found so far are loaded at the loader's interval while
+        // comparing goes on: the rows grow as the groups held for them are let go.
+        QTimer loader;
+        loader.setInterval(kLoaderIntervalMs);
+        QObject::connect(&loader, &QTimer::timeout, [&] { LoadResult(results, host, QString()); });
+        loader.start();
+        note(RunComparingPhase(host).failure);
+    }
     Report("comparing", clock.restart());
     return failure;
 }
@@ -131,9 +141,8 @@ std::optional<StoreFailure> RunJob(BenchHost& host, QElapsedTimer& clock) {
 // The listing as the window would show it: loaded into the eight result lists (from the work
 // store when resultFile is empty), shaded, the All list written as a result file to standard
 // output, and the counts text of every list to standard error.
-bool LoadAndList(BenchHost& host, const QString& resultFile, QElapsedTimer& clock,
-                 const QElapsedTimer& total) {
-    ResultSet results;
+bool LoadAndList(BenchHost& host, ResultSet& results, const QString& resultFile,
+                 QElapsedTimer& clock, const QElapsedTimer& total) {
     LoadResult(results, host, resultFile);
     Report("loading", clock.restart());
     if (resultFile.isEmpty()) WriteUntakenGroups();
@@ -203,6 +212,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     BenchHost host(args->folders, args->boxes);
+    ResultSet results;
 
     QElapsedTimer total;
     total.start();
@@ -212,12 +222,12 @@ int main(int argc, char** argv) {
     std::optional<StoreFailure> failure;
     host.StartGapProbe();
     if (!args->resultFile.isEmpty()) {
-        written = LoadAndList(host, args->resultFile, clock, total);
+        written = LoadAndList(host, results, args->resultFile, clock, total);
     } else {
-        failure = RunJob(host, clock);
-        // The engine's share of the peak, apart from the loaded result's.
-        std::fprintf(stderr, "peak resident KB before loading: %ld\n", PeakResidentKb());
-        written = LoadAndList(host, {}, clock, total);
+        failure = RunJob(host, results, clock);
+        // The peak while the engine ran, with the rows loaded at the loader's interval so far.
+        std::fprintf(stderr, "peak resident KB before the last load: %ld\n", PeakResidentKb());
+        written = LoadAndList(host, results, {}, clock, total);
     }
     // The run ends with the store as the job leaves it: the writes still under way are timed too.
     StoreWriterService().Drain();
