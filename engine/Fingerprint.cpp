@@ -8,6 +8,7 @@
 #include <cstring>
 #include <span>
 #include <utility>
+#include <vector>
 
 namespace quilder {
 
@@ -96,7 +97,7 @@ bool SampleReader::Append(FileSystem& fs, const std::string& path, std::string& 
 
 bool SampleReader::AppendOpen(FileSystem& fs, int fd, const FileFacts& opened, std::string& out,
                               std::uint64_t length, std::uint64_t firstChunk, bool exactLength,
-                              FileFacts* facts) {
+                              FileFacts* facts, std::optional<std::string_view> firstBlock) {
     if (exactLength && opened.size != length) return false;
     if (facts) *facts = opened;
     // Reads stop at the size the file had when it was opened: that spares the read that would
@@ -108,17 +109,24 @@ bool SampleReader::AppendOpen(FileSystem& fs, int fd, const FileFacts& opened, s
         if (offset >= length) return true;
         const std::size_t wanted =
             static_cast<std::size_t>(std::min<std::uint64_t>(blocks_.readLength, length - offset));
-        const long long read = fs.ReadAt(fd, buffer_, wanted, offset);
+        const char* bytes = buffer_;
+        long long read;
+        if (block == 0 && firstBlock) {
+            bytes = firstBlock->data();
+            read = static_cast<long long>(std::min(firstBlock->size(), wanted));
+        } else {
+            read = fs.ReadAt(fd, buffer_, wanted, offset);
+        }
         if (read < 0) {
             out.resize(before);
             return false;
         }
         const std::size_t whole = blocks_.WholeChunks(static_cast<std::size_t>(read));
         if (blocks_.chunk == blocks_.stride) {
-            out.append(buffer_, whole * blocks_.chunk);
+            out.append(bytes, whole * blocks_.chunk);
         } else {
             for (std::size_t k = 0; k < whole; ++k)
-                out.append(buffer_ + k * blocks_.stride, blocks_.chunk);
+                out.append(bytes + k * blocks_.stride, blocks_.chunk);
         }
         if (whole < blocks_.perBlock) return true;
     }
@@ -237,6 +245,12 @@ SampledList SampleList(FileSystem& fs, std::span<const std::string> paths, int c
     const bool batched = !twoSteps && SafeOnAnyThread(fs);
     std::array<int, kOpenedAtOnce> fds;
     std::array<FileFacts, kOpenedAtOnce> opened;
+    // The first read of each file comes with its opening.
+    std::array<long long, kOpenedAtOnce> firstRead;
+    const std::size_t firstLength = reader.FirstReadLength(listedSize);
+    thread_local std::vector<char> firstBytes;
+    if (batched && firstBytes.size() < kOpenedAtOnce * firstLength)
+        firstBytes.resize(kOpenedAtOnce * firstLength);
     std::size_t batchFrom = 0;
     std::size_t batchEnd = 0;
     for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -248,18 +262,23 @@ SampledList SampleList(FileSystem& fs, std::span<const std::string> paths, int c
             batchEnd = std::min(paths.size(), i + kOpenedAtOnce);
             const std::size_t count = batchEnd - batchFrom;
             OpenReadMany(paths.subspan(batchFrom, count), std::span(fds).first(count),
-                         std::span(opened).first(count));
+                         std::span(opened).first(count),
+                         {firstLength, firstBytes.data(), firstRead.data()});
         }
         const bool keep = list.kept.size() + mostPerFile <= keepBudget;
         std::string& into = keep ? list.kept : scratch;
         const std::size_t at = keep ? list.kept.size() : 0;
         if (!keep) scratch.clear();
         if (twoSteps) into.append(heads.samples, heads.at[i], heads.length[i]);
+        const std::size_t k = i - batchFrom;
         const bool read =
-            batched ? fds[i - batchFrom] >= 0 &&
-                          reader.AppendOpen(fs, fds[i - batchFrom], opened[i - batchFrom], into,
-                                            listedSize, headChunks, exactSize, &facts)
-                    : reader.Append(fs, paths[i], into, listedSize, headChunks, exactSize, &facts);
+            batched
+                ? fds[k] >= 0 && firstRead[k] >= 0 &&
+                      reader.AppendOpen(fs, fds[k], opened[k], into, listedSize, headChunks,
+                                        exactSize, &facts,
+                                        std::string_view(firstBytes.data() + k * firstLength,
+                                                         static_cast<std::size_t>(firstRead[k])))
+                : reader.Append(fs, paths[i], into, listedSize, headChunks, exactSize, &facts);
         if (!read) {
             into.resize(at);
             continue;

@@ -28,9 +28,15 @@ public:
     bool Append(FileSystem& fs, const std::string& path, std::string& out, std::uint64_t length,
                 std::uint64_t firstChunk = 0, bool exactLength = false, FileFacts* facts = nullptr);
     // The same for a file already open (`opened`: its size and time then); it stays open.
+    // `firstBlock`, when given, holds the bytes of the first read, already read.
     bool AppendOpen(FileSystem& fs, int fd, const FileFacts& opened, std::string& out,
                     std::uint64_t length, std::uint64_t firstChunk = 0, bool exactLength = false,
-                    FileFacts* facts = nullptr);
+                    FileFacts* facts = nullptr,
+                    std::optional<std::string_view> firstBlock = std::nullopt);
+    // Bytes of the first read of a file listed with `length` bytes.
+    std::size_t FirstReadLength(std::uint64_t length) const {
+        return static_cast<std::size_t>(std::min<std::uint64_t>(blocks_.readLength, length));
+    }
     // Chunks that lie whole within the first `length` bytes.
     std::uint64_t ChunksWithin(std::uint64_t length) const;
 

@@ -2,6 +2,7 @@
 
 #include "FileSystem.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
@@ -80,16 +81,28 @@ Ring* ThreadRing() {
 }
 
 void OpenOneByOne(std::span<const std::string> paths, std::span<int> fds,
-                  std::span<FileFacts> facts) {
+                  std::span<FileFacts> facts, const FirstReads& first) {
     FileSystem& fs = FileSystemService();
-    for (std::size_t i = 0; i < paths.size(); ++i)
+    for (std::size_t i = 0; i < paths.size(); ++i) {
         fds[i] = fs.OpenRead(paths[i], &facts[i]);
+        if (first.length == 0) continue;
+        first.read[i] = fds[i] < 0
+                            ? -1
+                            : fs.ReadAt(fds[i], first.buffer + i * first.length,
+                                        std::min<std::uint64_t>(first.length, facts[i].size), 0);
+    }
+}
+
+// Slice `from` of `count` paths of the whole batch's first reads.
+FirstReads SliceOf(const FirstReads& first, std::size_t from) {
+    if (first.length == 0) return first;
+    return {first.length, first.buffer + from * first.length, first.read + from};
 }
 
 // One slice: every open, then every file's type, size and time from its descriptor. False
 // when the ring failed; descriptors opened so far are in `fds` for the caller to close.
 bool OpenSlice(Ring& ring, std::span<const std::string> paths, std::span<int> fds,
-               std::span<FileFacts> facts) {
+               std::span<FileFacts> facts, const FirstReads& first) {
     constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK; // as OpenRead
     for (std::size_t i = 0; i < paths.size(); ++i) {
         fds[i] = -1;
@@ -121,24 +134,39 @@ bool OpenSlice(Ring& ring, std::span<const std::string> paths, std::span<int> fd
     // Only a file found regular stays open.
     for (std::size_t i = 0; i < paths.size(); ++i)
         if (fds[i] >= 0 && !regular[i]) close(std::exchange(fds[i], -1));
+    if (!complete || first.length == 0) return complete;
+    asked = 0;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        first.read[i] = -1;
+        if (fds[i] < 0) continue;
+        // No more than the size when opened, as ReadHandle reads: that spares finding the end.
+        const auto length =
+            static_cast<unsigned>(std::min<std::uint64_t>(first.length, facts[i].size));
+        io_uring_prep_read(ring.Next(i), fds[i], first.buffer + i * first.length, length, 0);
+        ++asked;
+    }
+    ring.Complete(
+        asked, [&](std::size_t i, int result) { first.read[i] = result >= 0 ? result : -1; },
+        complete);
     return complete;
 }
 
 } // namespace
 
 void OpenReadMany(std::span<const std::string> paths, std::span<int> fds,
-                  std::span<FileFacts> facts) {
+                  std::span<FileFacts> facts, const FirstReads& first) {
     Ring* ring = ThreadRing();
     for (std::size_t from = 0; from < paths.size(); from += kRingEntries) {
         const std::size_t count = std::min<std::size_t>(kRingEntries, paths.size() - from);
         const auto slice = [&](auto span) { return span.subspan(from, count); };
-        if (ring && ring->Ready() && OpenSlice(*ring, slice(paths), slice(fds), slice(facts)))
+        const FirstReads part = SliceOf(first, from);
+        if (ring && ring->Ready() && OpenSlice(*ring, slice(paths), slice(fds), slice(facts), part))
             continue;
         // A ring that failed is not trusted again on this slice: what it opened goes, and the
         // slice is opened anew one file at a time.
         for (int& fd : slice(fds))
             if (fd >= 0) close(std::exchange(fd, -1));
-        OpenOneByOne(slice(paths), slice(fds), slice(facts));
+        OpenOneByOne(slice(paths), slice(fds), slice(facts), part);
     }
 }
 

@@ -13,12 +13,13 @@ namespace {
 
 // Whatever way the files are opened, together through a ring or one by one, each is opened as
 // OpenRead opens it: only regular files, never through a link, never a FIFO, with the size and
-// time they had; and every descriptor is closed again. More files than one ring slice holds.
+// time they had, their first bytes read along; and every descriptor is closed again. More files
+// than one ring slice holds.
 TEST(BatchReads, OpenOnlyRegularFilesAsOpenReadDoesAndCloseThemAll) {
     test::TestTree tree;
     std::vector<std::string> paths;
     for (int i = 0; i < 70; ++i)
-        paths.push_back(tree.File("f" + std::to_string(i), std::string(i, 'x')));
+        paths.push_back(tree.File("f" + std::to_string(i), test::TestTree::Bytes(i, i)));
     paths[3] = tree.Link("link", paths[4]);
     paths[10] = tree.Fifo("fifo");
     paths[20] = tree.Folder("folder");
@@ -30,7 +31,10 @@ TEST(BatchReads, OpenOnlyRegularFilesAsOpenReadDoesAndCloseThemAll) {
         UseRingForBatchReads(ring);
         std::vector<int> fds(paths.size(), -2);
         std::vector<FileFacts> facts(paths.size());
-        OpenReadMany(paths, fds, facts);
+        constexpr std::size_t kFirst = 40;
+        std::vector<char> first(paths.size() * kFirst);
+        std::vector<long long> read(paths.size(), -2);
+        OpenReadMany(paths, fds, facts, {kFirst, first.data(), read.data()});
         for (std::size_t i = 0; i < paths.size(); ++i) {
             FileFacts one{};
             const int fd = FileSystemService().OpenRead(paths[i], &one);
@@ -39,6 +43,10 @@ TEST(BatchReads, OpenOnlyRegularFilesAsOpenReadDoesAndCloseThemAll) {
             FileSystemService().CloseRead(fd);
             EXPECT_EQ(facts[i].size, one.size) << i;
             EXPECT_EQ(facts[i].modifiedSeconds, one.modifiedSeconds) << i;
+            const std::string bytes = test::TestTree::Bytes(i, static_cast<unsigned>(i));
+            EXPECT_EQ(std::string(first.data() + i * kFirst, static_cast<std::size_t>(read[i])),
+                      bytes.substr(0, kFirst))
+                << i;
         }
         EXPECT_EQ(facts[65].modifiedSeconds, 86400);
         CloseReadMany(fds);
