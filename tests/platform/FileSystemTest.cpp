@@ -1,6 +1,7 @@
 #include "FileSystem.h"
 #include "FileLookUps.h"
 #include "MountPoints.h"
+#include "PathText.h"
 #include "ReadHandle.h"
 #include "TestTree.h"
 
@@ -78,6 +79,54 @@ TEST(FileSystemListing, AMountPointIsNeitherEnteredNorListed) {
     const int root = fs.OpenFolder(tree.Path("root"));
     EXPECT_TRUE(IsMountRootAt(root, "copy") && IsMountRootAt(root, "bound"));
     EXPECT_FALSE(IsMountRootAt(root, "source") || IsMountRootAt(root, "missing"));
+    fs.CloseFolder(root);
+}
+
+// A walk's step opens a sub-folder from its parent's handle: never through a link, never into
+// a mount (a bind mount on the same device included), an entry gone meanwhile is no failure;
+// a folder is known by the same identity whatever path reached it.
+TEST(FileSystemListing, AWalkStepNeverFollowsALinkNorEntersAMount) {
+    TestTree tree;
+    tree.File("elsewhere/f", "x");
+    tree.File("root/a", "abc");
+    tree.File("root/sub/b", "b");
+    const std::string source = tree.File("root/source", "content");
+    tree.Link("root/link-to-dir", tree.Path("root/sub"));
+    tree.Link("alias", tree.Path("root"));
+    tree.Fifo("root/pipe");
+    BindMounts mounts;
+    if (!mounts.Add(tree.Path("elsewhere"), tree.Folder("root/bound")) ||
+        !mounts.Add(source, tree.File("root/copy", "")))
+        GTEST_SKIP() << "cannot bind-mount here (root only): " << std::strerror(errno);
+    FileSystem fs;
+    FolderListing byPath, listing, sub;
+    ASSERT_TRUE(fs.ListFolder(tree.Path("root"), byPath));
+    const int root =
+        fs.ListFolderAt(FileSystem::kWalkRoot, 0, "", tree.Path("alias"), listing); // a link
+    ASSERT_GE(root, 0);
+    EXPECT_EQ(listing.id, byPath.id);
+    EXPECT_THAT(Names(listing.files), UnorderedElementsAre("a", "source"));
+    for (const FileEntry& file : listing.files)
+        EXPECT_EQ(file.size, file.name == "a" ? 3u : 7u);
+    EXPECT_THAT(Names(listing.folders), UnorderedElementsAre("sub", "bound"));
+    const auto stepError = [&](const std::string& name) { // -1 when listed
+        errno = EINVAL;
+        const int handle =
+            fs.ListFolderAt(root, listing.id.device, name, JoinPath(tree.Path("alias"), name), sub);
+        const int error = errno;
+        if (handle >= 0) fs.CloseFolder(handle);
+        return handle >= 0 ? -1 : error;
+    };
+    EXPECT_EQ(stepError("sub"), -1);
+    EXPECT_THAT(Names(sub.files), UnorderedElementsAre("b"));
+    EXPECT_EQ(sub.files.front().path, tree.Path("alias/sub/b"));
+    for (const char* notListed : {"bound", "link-to-dir", "gone", "a"})
+        EXPECT_EQ(stepError(notListed), 0) << notListed;
+    // Reads of a handle read before start from its first entry again.
+    std::vector<std::string> names, again;
+    EXPECT_TRUE(fs.ListFileNamesAt(root, names) && fs.ListFileNamesAt(root, again));
+    EXPECT_EQ(again, names);
+    EXPECT_THAT(names, ::testing::Contains("a"));
     fs.CloseFolder(root);
 }
 
