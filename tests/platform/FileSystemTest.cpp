@@ -4,11 +4,15 @@
 #include "PathText.h"
 #include "ReadHandle.h"
 #include "TestTree.h"
+#include "UsableCores.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <gmock/gmock.h>
+#include <sched.h>
 #include <sys/mman.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace quilder;
@@ -128,6 +132,39 @@ TEST(FileSystemListing, AWalkStepNeverFollowsALinkNorEntersAMount) {
     EXPECT_EQ(again, names);
     EXPECT_THAT(names, ::testing::Contains("a"));
     fs.CloseFolder(root);
+}
+
+// The cores the process may run on, less those busy: one, when pinned to one core or when
+// every other core it may use is kept busy.
+TEST(FileSystemCores, UsableCoresLeaveOutCoresNotAllowedAndCoresKeptBusy) {
+    cpu_set_t allowed;
+    ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
+    const int count = CPU_COUNT(&allowed);
+    EXPECT_GE(UsableCores(), 1u);
+    EXPECT_LE(UsableCores(), static_cast<unsigned>(count));
+    if (count < 2) GTEST_SKIP() << "one core only";
+    std::atomic<bool> spin{true};
+    std::vector<std::thread> busy;
+    for (int k = 1; k < count; ++k)
+        busy.emplace_back([&] {
+            while (spin.load(std::memory_order_relaxed)) {
+            }
+        });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // all of them running
+    EXPECT_EQ(UsableCores(), 1u);
+    spin = false;
+    for (std::thread& t : busy)
+        t.join();
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+        if (CPU_ISSET(cpu, &allowed)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    EXPECT_EQ(UsableCores(), 1u);
+    sched_setaffinity(0, sizeof allowed, &allowed);
 }
 
 // Midnight shows the date alone; other times add the seconds but no zone name (the column would
