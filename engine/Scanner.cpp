@@ -5,15 +5,22 @@
 #include "PathText.h"
 #include "ScanLists.h"
 #include "SizeClass.h"
+#include "UsableCores.h"
+#include "WalkAhead.h"
 
+#include <chrono>
 #include <utility>
 
 namespace quilder {
 
 namespace {
 
+// How long the window waits for the walk's thread before it lets its events run.
+constexpr std::chrono::milliseconds kWaitSlice{10};
+
 struct Scan {
     FileSystem& fs;
+    bool ahead; // subtrees are read on a thread of their own
     ListedFolders listed;
     LeftOutNames leftOut;
     UnreadableFolders unreadable;
@@ -54,16 +61,34 @@ bool Visit(EngineHost& host, const std::string& path, bool recurse, Scan& scan) 
         if (!std::exchange(first, false)) host.Yield();
         return !host.Closing();
     };
-    while (walk.Next(folder))
-        if (!added()) return false;
+    if (scan.ahead && recurse) {
+        WalkAhead ahead(walk);
+        for (;;) {
+            const WalkAhead::Take took = ahead.TakeWithin(folder, kWaitSlice);
+            if (took == WalkAhead::Take::Done) break;
+            if (took == WalkAhead::Take::Waiting) {
+                host.Yield();
+                if (host.Closing()) return false;
+            } else if (!added()) {
+                return false;
+            }
+        }
+    } else {
+        while (walk.Next(folder))
+            if (!added()) return false;
+    }
     walk.RecordListed(scan.listed);
     return true;
 }
 
 } // namespace
 
-ScanOutcome RunScanningPhase(EngineHost& host, int nodeCount) {
-    Scan scan{FileSystemService(), {}, {}, {}};
+ScanOutcome RunScanningPhase(EngineHost& host, int nodeCount, ScanThreads threads) {
+    FileSystem& fs = FileSystemService();
+    const bool ahead =
+        SafeOnAnyThread(fs) &&
+        (threads == ScanThreads::Two || (threads == ScanThreads::FromCores && UsableCores() >= 2));
+    Scan scan{fs, ahead, {}, {}, {}};
     ScanLists& lists = ScanListsService();
     for (int position = 1; position <= nodeCount; ++position) {
         // A position past the tree's current count reads as an unchecked node.
