@@ -2,11 +2,11 @@
 
 #include "ScanLists.h"
 #include "SizeClass.h"
+#include "UsableCores.h"
 
 #include <algorithm>
 #include <chrono>
 #include <iterator>
-#include <sched.h>
 
 namespace quilder {
 
@@ -48,12 +48,9 @@ SamplingPlan PlanSampling(const std::string& listName, int classOrder, std::size
 
 unsigned ReadAhead::WorkersFor(const FileSystem& fs) {
     if (!SafeOnAnyThread(fs)) return 0;
-    // The cores this process may run on (taskset, a container's share), not all there are.
-    cpu_set_t cores;
-    CPU_ZERO(&cores);
-    if (sched_getaffinity(0, sizeof cores, &cores) == 0)
-        return static_cast<unsigned>(std::max(1, CPU_COUNT(&cores)));
-    return std::max(1u, std::thread::hardware_concurrency());
+    // The cores free for this process now, not all there are: a worker on a core another program
+    // keeps busy only adds switches.
+    return UsableCores();
 }
 
 ReadAhead::ReadAhead(FileSystem& fs, unsigned workers, std::size_t budget, std::size_t splitFiles)

@@ -1,77 +1,94 @@
 #include "Scanner.h"
 
 #include "FileSystem.h"
+#include "FolderWalk.h"
 #include "PathText.h"
 #include "ScanLists.h"
 #include "SizeClass.h"
+#include "UsableCores.h"
+#include "WalkAhead.h"
 
-#include <cerrno>
-#include <unordered_map>
+#include <chrono>
+#include <utility>
 
 namespace quilder {
 
 namespace {
 
-// What one scan has listed of a folder, by the folder's identity: one folder reached by two
-// paths (given twice, or once inside another given folder) is listed once, so that no file is
-// ever grouped with itself.
-enum class Listed { FilesOnly, Subtree };
-using ListedFolders = std::unordered_map<FolderId, Listed, FolderIdHash>;
+// How long the window waits for the walk's thread before it lets its events run.
+constexpr std::chrono::milliseconds kWaitSlice{10};
 
 struct Scan {
+    FileSystem& fs;
+    bool ahead; // subtrees are read on a thread of their own
     ListedFolders listed;
     LeftOutNames leftOut;
     UnreadableFolders unreadable;
 };
 
-void Visit(EngineHost& host, const std::string& path, bool recurse, Scan& scan) {
-    ListedFolders& listed = scan.listed;
-    FolderListing listing;
-    errno = 0;
-    if (!FileSystemService().ListFolder(path, listing, recurse)) {
+// Puts one folder's files into the scan lists, in the order the folder gave them.
+void Add(EngineHost& host, const WalkedFolder& folder, Scan& scan) {
+    if (!folder.read) {
         // Skipped, but told at the end of the job: a folder of another user's, say.
         if (scan.unreadable.count++ == 0) {
-            scan.unreadable.first = path;
-            scan.unreadable.firstError = errno;
+            scan.unreadable.first = folder.path;
+            scan.unreadable.firstError = folder.error;
         }
         return;
     }
-    const auto [known, fresh] =
-        listed.try_emplace(listing.id, recurse ? Listed::Subtree : Listed::FilesOnly);
-    if (!fresh) {
-        if (known->second == Listed::Subtree || !recurse) return;
-        known->second = Listed::Subtree; // its files are listed already, its sub-folders not
-    } else {
-        ScanLists& lists = ScanListsService();
-        for (const FileEntry& file : listing.files) {
-            const int order = ClassOfSize(file.size);
-            if (!host.ClassBoxTicked(BoxOfOrder(order))) continue;
-            if (HasLineBreakOrTab(file.path)) { // cannot be one line of a list file
-                ++scan.leftOut.files;
-                continue;
-            }
-            lists.Add(order, file.size, file.path);
-        }
-    }
-    if (!recurse) return;
-    listing.files = {}; // keep only the sub-folders while descending
-    for (const FolderEntry& folder : listing.folders) {
-        if (HasLineBreakOrTab(folder.name)) { // nothing below it could be listed
-            ++scan.leftOut.folders;
+    scan.leftOut.folders += folder.leftOutFolders;
+    if (!folder.newFiles) return;
+    ScanLists& lists = ScanListsService();
+    for (const FileEntry& file : folder.files) {
+        const int order = ClassOfSize(file.size);
+        if (!host.ClassBoxTicked(BoxOfOrder(order))) continue;
+        if (HasLineBreakOrTab(file.path)) { // cannot be one line of a list file
+            ++scan.leftOut.files;
             continue;
         }
-        const auto seen = listed.find(folder.id);
-        if (seen != listed.end() && seen->second == Listed::Subtree) continue;
-        Visit(host, folder.path, true, scan);
-        host.Yield();
-        if (host.Closing()) return;
+        lists.Add(order, file.size, file.path);
     }
+}
+
+// Lists one given folder, or its whole subtree. False when the window closed meanwhile.
+bool Visit(EngineHost& host, const std::string& path, bool recurse, Scan& scan) {
+    FolderWalk walk(scan.fs, path, recurse, scan.listed);
+    WalkedFolder folder;
+    bool first = true;
+    // After each folder below the given one, as the window's events may be waiting.
+    const auto added = [&] {
+        Add(host, folder, scan);
+        if (!std::exchange(first, false)) host.Yield();
+        return !host.Closing();
+    };
+    if (scan.ahead && recurse) {
+        WalkAhead ahead(walk);
+        for (;;) {
+            const WalkAhead::Take took = ahead.TakeWithin(folder, kWaitSlice);
+            if (took == WalkAhead::Take::Done) break;
+            if (took == WalkAhead::Take::Waiting) {
+                host.Yield();
+                if (host.Closing()) return false;
+            } else if (!added()) {
+                return false;
+            }
+        }
+    } else {
+        while (walk.Next(folder))
+            if (!added()) return false;
+    }
+    walk.RecordListed(scan.listed);
+    return true;
 }
 
 } // namespace
 
-ScanOutcome RunScanningPhase(EngineHost& host, int nodeCount) {
-    Scan scan;
+ScanOutcome RunScanningPhase(EngineHost& host, int nodeCount, ScanThreads threads) {
+    FileSystem& fs = FileSystemService();
+    const bool ahead =
+        SafeOnAnyThread(fs) &&
+        (threads == ScanThreads::Two || (threads == ScanThreads::FromCores && UsableCores() >= 2));
+    Scan scan{fs, ahead, {}, {}, {}};
     ScanLists& lists = ScanListsService();
     for (int position = 1; position <= nodeCount; ++position) {
         // A position past the tree's current count reads as an unchecked node.

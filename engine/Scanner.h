@@ -27,9 +27,15 @@ struct ScanOutcome : PhaseOutcome {
     UnreadableFolders unreadable;
 };
 
+// Who reads the folders of a whole subtree: a thread of its own a little ahead of the lists
+// when another core is free (and the file-system service may be called from any thread), or
+// the phase's own thread. The lists come out the same either way.
+enum class ScanThreads { FromCores, One, Two };
+
 // Visits tree positions 1 to nodeCount (taken before the phase). A checked node with children
 // stands for its own files; one without children for its whole subtree. No folder is listed
 // twice in one phase, whatever paths reach it.
-ScanOutcome RunScanningPhase(EngineHost& host, int nodeCount);
+ScanOutcome RunScanningPhase(EngineHost& host, int nodeCount,
+                             ScanThreads threads = ScanThreads::FromCores);
 
 } // namespace quilder

@@ -34,7 +34,7 @@ struct FolderIdHash {
 struct FolderEntry {
     std::string name;
     std::string path;
-    FolderId id;
+    FolderId id; // zero from a walk's listing (FileSystem::ListFolderAt)
 };
 
 struct FolderListing {

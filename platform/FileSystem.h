@@ -31,6 +31,16 @@ public:
     // Sub-folders are only looked at when withFolders is true. An entry that vanishes meanwhile is
     // left out.
     virtual bool ListFolder(const std::string& path, FolderListing& out, bool withFolders = true);
+    // One step of a folder walk: opens the sub-folder `name` of the open folder `parent` (which
+    // may be AT_FDCWD with a whole path as the name) without following a link, and lists it as
+    // ListFolder does, sub-folders by name and path only (their ids stay zero). Gives the open
+    // handle, which the walk closes (CloseFolder) once it has opened the sub-folders from it; or
+    // -1 with errno, 0 when the entry is not to be listed at all: the root of a mount (another
+    // device than parentDevice where the system cannot tell), or gone or replaced meanwhile.
+    // With parent kWalkRoot, `path` is opened as given, links on the way followed.
+    static constexpr int kWalkRoot = -1;
+    virtual int ListFolderAt(int parent, std::uint64_t parentDevice, const std::string& name,
+                             const std::string& path, FolderListing& out);
     // Names of the regular files of a folder only: cheaper when sizes are not needed.
     virtual bool ListFileNames(const std::string& path, std::vector<std::string>& names);
 

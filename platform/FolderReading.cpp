@@ -1,42 +1,39 @@
 #include "FolderReading.h"
 
-#include <cerrno>
+#include <cstddef>
 #include <dirent.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace quilder {
 
 namespace {
 
-bool IsDotOrDotDot(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
+// Large enough that most folders take one call (and one more that finds the end).
+constexpr std::size_t kBufferBytes = 32 * 1024;
 
 } // namespace
 
+EntryBuffer::EntryBuffer() : bytes_(static_cast<char*>(::operator new(kBufferBytes))) {}
+
+EntryBuffer::~EntryBuffer() {
+    ::operator delete(bytes_);
+}
+
+long EntryBuffer::Fill(int folder) {
+    return static_cast<long>(getdents64(folder, bytes_, kBufferBytes));
+}
+
+EntryBuffer::Entry EntryBuffer::At(long offset) const {
+    // The kernel aligns each record for its own struct; operator new aligns the buffer.
+    const auto* d = reinterpret_cast<const dirent64*>(bytes_ + offset);
+    return {d->d_name, d->d_type, d->d_reclen};
+}
+
 bool ReadFolder(int folder, const std::function<void(const char* name, unsigned char type)>& each) {
-    const int own = fcntl(folder, F_DUPFD_CLOEXEC, 0); // closedir closes its descriptor
-    if (own < 0) return false;
-    DIR* dir = fdopendir(own);
-    if (!dir) {
-        close(own);
-        return false;
-    }
-    rewinddir(dir); // the duplicate shares the position of a handle read before
-    bool failed = false;
-    for (;;) {
-        // errno tells the end of the folder from a failure only when cleared before each read.
-        errno = 0;
-        const dirent* e = readdir(dir);
-        if (!e) {
-            failed = errno != 0;
-            break;
-        }
-        if (!IsDotOrDotDot(e->d_name)) each(e->d_name, e->d_type);
-    }
-    closedir(dir);
-    return !failed;
+    // The handle may have been read before: from its first entry again.
+    if (lseek(folder, 0, SEEK_SET) < 0) return false;
+    EntryBuffer buffer;
+    return buffer.ReadFresh(folder, each);
 }
 
 } // namespace quilder

@@ -4,9 +4,12 @@
 #include "Service.h"
 #include "StoreFixture.h"
 
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 using namespace quilder;
+using quilder::test::BindMounts;
 using quilder::test::V;
 
 namespace {
@@ -18,7 +21,9 @@ protected:
         for (const auto& [path, children] : nodes)
             host.nodes.push_back({PathToText(tree.Path(path)), true, children});
     }
-    PhaseOutcome Scan() { return RunScanningPhase(host, host.NodeCount()); }
+    PhaseOutcome Scan(ScanThreads threads = ScanThreads::FromCores) {
+        return RunScanningPhase(host, host.NodeCount(), threads);
+    }
     std::string List(int order, std::uint64_t size) const {
         return ScanFolderPaths[order] + "/" + std::to_string(size);
     }
@@ -77,6 +82,46 @@ TEST_F(Scanner, EveryFolderIsListedOnceWhateverPathReachesIt) {
     host.nodes[2].checked = false;
     Scan();
     EXPECT_EQ(AllListed(), (V{tree.Path("alias/unticked/c"), a, b, hard}));
+}
+
+// The walk read ahead on a thread of its own gives the lists exactly as one thread does, in the
+// same order (it decides which file is first of a group), over more folders than it runs ahead:
+// nested and very deep folders, a bind mount of a sub-folder, a link loop, a folder given twice.
+TEST_F(Scanner, ReadingAheadOnASecondThreadGivesTheSameListsInTheSameOrder) {
+    V expected;
+    for (int a = 0; a < 12; ++a)
+        for (int b = 0; b < 30; ++b) {
+            const std::string folder = "root/a" + std::to_string(a) + "/b" + std::to_string(b);
+            expected.push_back(tree.FileOfSize(folder + "/f", 10));
+            if (b % 7 == 0) expected.push_back(tree.FileOfSize(folder + "/c/g", 10));
+        }
+    std::string deep = "root/deep";
+    for (int level = 0; level < 150; ++level) // deeper than the handles a walk holds open
+        deep += "/d";
+    expected.push_back(tree.FileOfSize(deep + "/f", 10));
+    tree.Link("root/a3/loop", tree.Path("root"));
+    BindMounts mounts;
+    if (!mounts.Add(tree.Path("root/a1"), tree.Folder("root/a5/bound")))
+        GTEST_SKIP() << "cannot bind-mount here (root only): " << std::strerror(errno);
+    Nodes({{"root/a2", 0}, {"root", 0}, {"root/a4", 0}});
+    std::sort(expected.begin(), expected.end());
+
+    V lists[2];
+    for (const ScanThreads threads : {ScanThreads::One, ScanThreads::Two}) {
+        ResetScanStore();
+        EXPECT_EQ(Scan(threads).verdict, PhaseVerdict::Completed);
+        lists[threads == ScanThreads::Two] = ListLines(List(0, 10));
+    }
+    EXPECT_EQ(lists[1], lists[0]);
+    V sorted = lists[0];
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, expected);
+
+    // Closing the window drops the walk that runs ahead, however far ahead it is.
+    ResetScanStore();
+    Nodes({{"root", 0}});
+    host.onYield = [&](int) { host.closing = true; };
+    EXPECT_EQ(Scan(ScanThreads::Two).verdict, PhaseVerdict::Stopped);
 }
 
 TEST_F(Scanner, StopTakesEffectAfterTheCurrentNodeARefillIsHarmlessAWriteFailureIsReported) {

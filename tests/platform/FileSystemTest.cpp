@@ -1,13 +1,18 @@
 #include "FileSystem.h"
 #include "FileLookUps.h"
 #include "MountPoints.h"
+#include "PathText.h"
 #include "ReadHandle.h"
 #include "TestTree.h"
+#include "UsableCores.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <gmock/gmock.h>
+#include <sched.h>
 #include <sys/mman.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace quilder;
@@ -79,6 +84,87 @@ TEST(FileSystemListing, AMountPointIsNeitherEnteredNorListed) {
     EXPECT_TRUE(IsMountRootAt(root, "copy") && IsMountRootAt(root, "bound"));
     EXPECT_FALSE(IsMountRootAt(root, "source") || IsMountRootAt(root, "missing"));
     fs.CloseFolder(root);
+}
+
+// A walk's step opens a sub-folder from its parent's handle: never through a link, never into
+// a mount (a bind mount on the same device included), an entry gone meanwhile is no failure;
+// a folder is known by the same identity whatever path reached it.
+TEST(FileSystemListing, AWalkStepNeverFollowsALinkNorEntersAMount) {
+    TestTree tree;
+    tree.File("elsewhere/f", "x");
+    tree.File("root/a", "abc");
+    tree.File("root/sub/b", "b");
+    const std::string source = tree.File("root/source", "content");
+    tree.Link("root/link-to-dir", tree.Path("root/sub"));
+    tree.Link("alias", tree.Path("root"));
+    tree.Fifo("root/pipe");
+    BindMounts mounts;
+    if (!mounts.Add(tree.Path("elsewhere"), tree.Folder("root/bound")) ||
+        !mounts.Add(source, tree.File("root/copy", "")))
+        GTEST_SKIP() << "cannot bind-mount here (root only): " << std::strerror(errno);
+    FileSystem fs;
+    FolderListing byPath, listing, sub;
+    ASSERT_TRUE(fs.ListFolder(tree.Path("root"), byPath));
+    const int root =
+        fs.ListFolderAt(FileSystem::kWalkRoot, 0, "", tree.Path("alias"), listing); // a link
+    ASSERT_GE(root, 0);
+    EXPECT_EQ(listing.id, byPath.id);
+    EXPECT_THAT(Names(listing.files), UnorderedElementsAre("a", "source"));
+    for (const FileEntry& file : listing.files)
+        EXPECT_EQ(file.size, file.name == "a" ? 3u : 7u);
+    EXPECT_THAT(Names(listing.folders), UnorderedElementsAre("sub", "bound"));
+    const auto stepError = [&](const std::string& name) { // -1 when listed
+        errno = EINVAL;
+        const int handle =
+            fs.ListFolderAt(root, listing.id.device, name, JoinPath(tree.Path("alias"), name), sub);
+        const int error = errno;
+        if (handle >= 0) fs.CloseFolder(handle);
+        return handle >= 0 ? -1 : error;
+    };
+    EXPECT_EQ(stepError("sub"), -1);
+    EXPECT_THAT(Names(sub.files), UnorderedElementsAre("b"));
+    EXPECT_EQ(sub.files.front().path, tree.Path("alias/sub/b"));
+    for (const char* notListed : {"bound", "link-to-dir", "gone", "a"})
+        EXPECT_EQ(stepError(notListed), 0) << notListed;
+    // Reads of a handle read before start from its first entry again.
+    std::vector<std::string> names, again;
+    EXPECT_TRUE(fs.ListFileNamesAt(root, names) && fs.ListFileNamesAt(root, again));
+    EXPECT_EQ(again, names);
+    EXPECT_THAT(names, ::testing::Contains("a"));
+    fs.CloseFolder(root);
+}
+
+// The cores the process may run on, less those busy: one, when pinned to one core or when
+// every other core it may use is kept busy.
+TEST(FileSystemCores, UsableCoresLeaveOutCoresNotAllowedAndCoresKeptBusy) {
+    cpu_set_t allowed;
+    ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
+    const int count = CPU_COUNT(&allowed);
+    EXPECT_GE(UsableCores(), 1u);
+    EXPECT_LE(UsableCores(), static_cast<unsigned>(count));
+    if (count < 2) GTEST_SKIP() << "one core only";
+    std::atomic<bool> spin{true};
+    std::vector<std::thread> busy;
+    for (int k = 1; k < count; ++k)
+        busy.emplace_back([&] {
+            while (spin.load(std::memory_order_relaxed)) {
+            }
+        });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // all of them running
+    EXPECT_EQ(UsableCores(), 1u);
+    spin = false;
+    for (std::thread& t : busy)
+        t.join();
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+        if (CPU_ISSET(cpu, &allowed)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    EXPECT_EQ(UsableCores(), 1u);
+    sched_setaffinity(0, sizeof allowed, &allowed);
 }
 
 // Midnight shows the date alone; other times add the seconds but no zone name (the column would

@@ -27,6 +27,11 @@ public:
         if (unopenable.count(path)) return errno = EACCES, false;
         return FileSystem::ListFolder(path, out, withFolders);
     }
+    int ListFolderAt(int parent, std::uint64_t device, const std::string& name,
+                     const std::string& path, FolderListing& out) override {
+        if (unopenable.count(path)) return errno = EACCES, -1;
+        return FileSystem::ListFolderAt(parent, device, name, path, out);
+    }
     int OpenFolder(const std::string& path) override {
         return unopenable.count(path) ? (errno = EACCES, -1) : FileSystem::OpenFolder(path);
     }
