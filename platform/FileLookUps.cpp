@@ -154,14 +154,14 @@ bool FileLookUps::Prepare(const std::vector<std::string_view>& paths,
     return true;
 }
 
-std::optional<FileFacts> FileLookUps::LookUp(const std::string& path) {
+std::optional<FileFacts> FileLookUps::LookUp(std::string_view path) {
     const std::size_t end = std::min(answers_.size(), next_ + kAnswersPassedOver);
     for (std::size_t k = next_; k < end; ++k) {
         if (answers_[k].path != path) continue;
         next_ = k + 1;
         return answers_[k].facts;
     }
-    return fs_.LookUpFile(path);
+    return fs_.LookUpFile(std::string(path));
 }
 
 bool FileSystem::SetAttributes(const std::string& path, int attributes) {

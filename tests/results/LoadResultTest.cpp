@@ -187,7 +187,7 @@ TEST_F(LoadResultTest, ALongFileGivesEveryLineItsOwnFileInTheFilesOrder) {
 
     EXPECT_EQ(Names(0), names);
     for (int i = 0; i < results.AllList().RowCount(); ++i)
-        ASSERT_EQ(results.AllList().Row(i).size, static_cast<std::uint64_t>(i)) << names[i];
+        ASSERT_EQ(results.AllList().Row(i).Size(), static_cast<std::uint64_t>(i)) << names[i];
     EXPECT_EQ(results.List(6).RowCount(), 1500 - 1024);
 
     // The window closing while the files are looked up ends the load with nothing added.
