@@ -130,7 +130,7 @@ void RunFindJob(FindJobHost& host) {
     // Group files are written and deleted behind the job; a failure met so far is told. The
     // rows shown came from memory either way.
     failure.Note(StoreWriterService().TakeFailure());
-    ShadeGroups(results);
+    ShadeGroups(results, host);
     host.SetStatusText(failure.Report(host) ? kIncompleteStatus : QStringLiteral("Finished."));
     ReportLeftOut(host, scanned.leftOut);
     ReportUnreadable(host, scanned.unreadable);

@@ -135,7 +135,7 @@ bool LoadAndList(BenchHost& host, const QString& resultFile, QElapsedTimer& cloc
     ResultSet results;
     LoadResult(results, host, resultFile);
     Report("loading", clock.restart());
-    ShadeGroups(results);
+    ShadeGroups(results, host);
     Report("shading", clock.restart());
     host.FinishGapProbe(); // the window's job ends here
     QFile out;

@@ -117,7 +117,13 @@ public:
     // False when the result set went away during a yield (nothing may be touched then), or
     // the window is closing.
     bool Yield(bool flushAll) {
-        pending_.Flush(flushAll);
+        if (!flushAll)
+            pending_.Flush();
+        else if (!pending_.FlushAll([this] { return Turn(); }))
+            return false;
+        return Turn();
+    }
+    bool Turn() {
         host_.Yield();
         return !results_.isNull() && !host_.Closing();
     }
@@ -219,7 +225,10 @@ public:
         return true;
     }
 
-    void Finish() { pending_.Flush(true); }
+    // False when the load was abandoned at a yield.
+    bool Finish() {
+        return pending_.FlushAll([this] { return Turn(); });
+    }
     const LoadOutcome& Outcome() const { return outcome_; }
 
 private:
@@ -311,13 +320,13 @@ LoadOutcome LoadResult(ResultSet& results, EngineHost& host, const QString& file
     host.SetStatusText(QStringLiteral("Loading result"));
     Loader loader(results, host);
     const QPointer<ResultSet> still(&results);
-    const bool alive =
-        fileName.isEmpty() ? loader.LoadWorkStore() : loader.LoadResultFile(TextToPath(fileName));
+    const bool alive = (fileName.isEmpty() ? loader.LoadWorkStore()
+                                           : loader.LoadResultFile(TextToPath(fileName))) &&
+                       loader.Finish();
     if (!alive) {
         if (still) results.EndLoad(); // the window is closing
         return {LoadOutcome::Status::Abandoned, {}};
     }
-    loader.Finish();
     host.SetAnimationInterval(0);
     host.SetStatusText(QStringLiteral("Loading result..."));
     results.EndLoad();
