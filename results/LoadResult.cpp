@@ -76,24 +76,44 @@ private:
     const SharedText& FolderText(std::string_view folder) {
         if (last_ && folder == lastBytes_) return *last_;
         const std::size_t hash = std::hash<std::string_view>()(folder);
-        const auto [from, to] = folders_.equal_range(hash);
-        for (auto at = from; at != to; ++at) {
-            if (IsTextOf(at->second.Text(), folder)) {
-                Remember(folder, at->second);
-                return at->second;
-            }
+        if (folders_.empty() || (used_ + 1) * 2 > folders_.size()) Grow();
+        std::size_t at = hash & (folders_.size() - 1);
+        for (; folders_[at].used; at = (at + 1) & (folders_.size() - 1)) {
+            if (folders_[at].hash == hash && IsTextOf(folders_[at].text.Text(), folder)) break;
         }
-        const SharedText& made = folders_.emplace(hash, SharedText(PathToText(folder)))->second;
-        Remember(folder, made);
-        return made;
-    }
-    void Remember(std::string_view folder, const SharedText& text) {
+        Slot& slot = folders_[at];
+        if (!slot.used) {
+            slot = {hash, SharedText(PathToText(folder)), true};
+            ++used_;
+        }
         lastBytes_.assign(folder);
-        last_ = &text;
+        last_ = &slot.text;
+        return slot.text;
+    }
+
+    // An open table, twice as large as its folders at least: a million rows look up a folder
+    // each, so a look-up should touch one place of memory.
+    struct Slot {
+        std::size_t hash = 0;
+        SharedText text;
+        bool used = false;
+    };
+    void Grow() {
+        std::vector<Slot> old(std::max<std::size_t>(1024, folders_.size() * 2));
+        old.swap(folders_);
+        for (Slot& slot : old) {
+            if (!slot.used) continue;
+            std::size_t at = slot.hash & (folders_.size() - 1);
+            while (folders_[at].used)
+                at = (at + 1) & (folders_.size() - 1);
+            folders_[at] = std::move(slot);
+        }
+        last_ = nullptr;
     }
 
     FileLookUps files_;
-    std::unordered_multimap<std::size_t, SharedText> folders_;
+    std::vector<Slot> folders_;
+    std::size_t used_ = 0;
     std::string lastBytes_; // the folder of the last row: the files of a folder often follow
     const SharedText* last_ = nullptr;
 };
