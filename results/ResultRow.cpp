@@ -120,6 +120,11 @@ bool RowTexts::SameFolder(const RowTexts& other) const {
     return file_->folder.SameAs(other.file_->folder);
 }
 
+bool RowTexts::SameKey(const RowTexts& other) const {
+    if (file_ && other.file_ && file_->key.SameAs(other.file_->key)) return true;
+    return Key() == other.Key();
+}
+
 QString RowTexts::operator[](AnyColumn column) const {
     switch (column.slot) {
     case 0:

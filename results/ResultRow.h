@@ -109,6 +109,8 @@ public:
     void SetKey(SharedText key);
     // Whether both rows hold the very same folder text, as the rows of one folder do.
     bool SameFolder(const RowTexts& other) const;
+    // Whether both rows have equal keys; quick for the rows of one group, which share theirs.
+    bool SameKey(const RowTexts& other) const;
 
     std::uint64_t Size() const;
     std::int64_t ModifiedSeconds() const;

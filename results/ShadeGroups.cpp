@@ -19,7 +19,7 @@ std::optional<int> ShadeList(ResultModel& list, const std::function<bool()>& yie
     // Bottom up, so that the last group is never painted. Rows of unpainted groups go back to
     // the default colour: after rows were removed, a once-blue group may now be an odd one.
     for (int row = list.RowCount() - 1; row >= 0; --row) {
-        if (row == list.RowCount() - 1 || list.Row(row).SortKey() != list.Row(row + 1).SortKey()) {
+        if (row == list.RowCount() - 1 || !list.Row(row).text.SameKey(list.Row(row + 1).text)) {
             odd = !odd;
             ++groups;
         }
