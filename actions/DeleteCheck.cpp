@@ -38,7 +38,7 @@ std::vector<TickedGroup> TickedGroups(const ResultSet& results, int listIndex) {
         const ResultRow& row = list.Row(i);
         const auto group = groupOf.constFind(row.SortKey());
         if (group == groupOf.cend()) continue;
-        MemberRow member{RowPathText(row), row.checked, row.size};
+        MemberRow member{RowPathText(row), row.checked, row.Size()};
         shown[*group].insert(member.path);
         groups[*group].rows.push_back(std::move(member));
     }
@@ -50,7 +50,7 @@ std::vector<TickedGroup> TickedGroups(const ResultSet& results, int listIndex) {
         if (group == groupOf.cend()) continue;
         QString path = RowPathText(row);
         if (!shown[*group].contains(path))
-            groups[*group].rows.push_back({std::move(path), false, row.size});
+            groups[*group].rows.push_back({std::move(path), false, row.Size()});
     }
     return groups;
 }

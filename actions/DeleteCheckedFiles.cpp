@@ -244,7 +244,7 @@ void DeleteCommand(TaskHost& host, Disposal disposal) {
     // A load's end would mark the result as saved, hiding the deletion from the save question.
     if (RefuseWhileBusy(*results, host.Prompts())) return;
     if (DeleteCheckedFiles(host, results->VisibleList(), disposal) && results)
-        ShadeGroups(*results);
+        ShadeGroups(*results, host);
 }
 
 } // namespace quilder

@@ -131,7 +131,7 @@ void RunFindJob(FindJobHost& host) {
     // behind the job, for the store to keep. A failure met so far is told.
     WriteUntakenGroups();
     failure.Note(StoreWriterService().TakeFailure());
-    ShadeGroups(results);
+    ShadeGroups(results, host);
     host.SetStatusText(failure.Report(host) ? kIncompleteStatus : QStringLiteral("Finished."));
     ReportLeftOut(host, scanned.leftOut);
     ReportUnreadable(host, scanned.unreadable);

@@ -10,7 +10,10 @@ QString RowPathText(const ResultRow& row) {
 }
 
 std::string RowFilePath(const ResultRow& row) {
-    return TextToPath(RowPathText(row));
+    std::string path = TextToPath(row.text.Folder());
+    path += '/';
+    path += row.text.NameBytes();
+    return path;
 }
 
 } // namespace quilder

@@ -28,8 +28,8 @@ template <typename Group> void ForEachGroup(const ResultModel& list, Group group
 int Keeper(const ResultModel& list, int start, int end, KeepRule rule) {
     int keep = start;
     for (int i = start + 1; i < end && rule != KeepRule::First; ++i) {
-        const std::int64_t t = list.Row(i).modifiedSeconds;
-        const std::int64_t best = list.Row(keep).modifiedSeconds;
+        const std::int64_t t = list.Row(i).ModifiedSeconds();
+        const std::int64_t best = list.Row(keep).ModifiedSeconds();
         if (rule == KeepRule::Oldest ? t < best : t > best) keep = i;
     }
     return keep;
@@ -99,7 +99,7 @@ QString TickedText(const ResultModel& list) {
         const ResultRow& row = list.Row(i);
         if (!row.checked) continue;
         ++files;
-        bytes += row.size;
+        bytes += row.Size();
     }
     const QLocale locale;
     return locale.toString(files) +

@@ -248,7 +248,7 @@ void VerifyGroupsCommand(TaskHost& host) {
     for (int k = 0; k < kResultListCount; ++k)
         changed = Rekey(results->List(k), keys) || changed;
     if (changed) results->SetResultChanged(true);
-    ShadeGroups(*results);
+    ShadeGroups(*results, host);
     host.Prompts().Notice(Notice(tally));
 }
 

@@ -146,7 +146,7 @@ bool LoadAndList(BenchHost& host, ResultSet& results, const QString& resultFile,
     LoadResult(results, host, resultFile);
     Report("loading", clock.restart());
     if (resultFile.isEmpty()) WriteUntakenGroups();
-    ShadeGroups(results);
+    ShadeGroups(results, host);
     Report("shading", clock.restart());
     // What the user waits for: the last row shaded. The store's housekeeping goes on behind.
     Report("results", total.elapsed());

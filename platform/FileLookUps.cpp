@@ -37,6 +37,10 @@ std::optional<FileFacts> FactsOfFile(const struct stat& st) {
 constexpr std::size_t kLookUpsPerYield = 50;
 // Answers a caller passes over, for paths it found no file could have, before it asks again.
 constexpr std::size_t kAnswersPassedOver = 8;
+// A folder's handle costs an open and a close: fewer files are looked up by their paths.
+constexpr std::uint32_t kLeastFilesThroughHandle = 8;
+// A folder of up to this many files finds a name listed twice by comparing it with the others.
+constexpr std::uint32_t kMostFilesComparedInTurn = 16;
 
 // The position of a path's last separator (npos when there is none).
 std::size_t LastSlash(std::string_view path) {
@@ -100,8 +104,10 @@ bool FileLookUps::Prepare(const std::vector<std::string_view>& paths,
         first[f + 1] += first[f];
     // Each answer's place among the look-ups, folder by folder and within a folder in the
     // order given, and where its name lies in `names`: the name within the folder, or the
-    // whole path of a folder's only file.
-    const auto alone = [&](std::uint32_t f) { return first[f + 1] - first[f] == 1; };
+    // whole path of a file looked up by its path.
+    const auto alone = [&](std::uint32_t f) {
+        return first[f + 1] - first[f] < kLeastFilesThroughHandle;
+    };
     const auto nameOf = [&](std::size_t i) {
         const std::string_view path = answers_[i].path;
         return alone(folderOf[i]) ? path : path.substr(LastSlash(path) + 1);
@@ -125,14 +131,34 @@ bool FileLookUps::Prepare(const std::vector<std::string_view>& paths,
 
     std::vector<std::optional<FileFacts>> facts(count);
     std::size_t sinceYield = 0;
+    const auto nameAtPlace = [&](std::uint32_t k) {
+        return std::string_view(names.c_str() + nameAt[k], nameAt[k + 1] - nameAt[k] - 1);
+    };
+    std::unordered_map<std::string_view, std::uint32_t> seen; // the names of a big folder
     for (std::uint32_t f = 0; f < folders; ++f) {
-        // One file alone costs an open and a close more through a handle than by its path.
+        // A path listed twice is looked up once: the first place it was looked up at, if any.
+        const bool inTurn = first[f + 1] - first[f] <= kMostFilesComparedInTurn;
+        seen.clear();
+        const auto earlier = [&](std::uint32_t k) -> std::optional<std::uint32_t> {
+            const std::string_view name = nameAtPlace(k);
+            if (!inTurn) {
+                const auto [at, added] = seen.try_emplace(name, k);
+                return added ? std::nullopt : std::optional(at->second);
+            }
+            for (std::uint32_t j = first[f]; j < k; ++j)
+                if (nameAtPlace(j) == name) return j;
+            return std::nullopt;
+        };
         int handle = -1;
         if (!alone(f)) {
             const std::string_view path = answers_[order[first[f]]].path;
             handle = fs_.OpenFolder(std::string(*FolderOf(path)));
         }
         for (std::uint32_t k = first[f]; k < first[f + 1]; ++k) {
+            if (const auto same = earlier(k)) {
+                facts[k] = facts[*same];
+                continue;
+            }
             const char* name = names.c_str() + nameAt[k];
             if (handle >= 0)
                 facts[k] = fs_.LookUpFileAt(handle, name);
@@ -154,14 +180,14 @@ bool FileLookUps::Prepare(const std::vector<std::string_view>& paths,
     return true;
 }
 
-std::optional<FileFacts> FileLookUps::LookUp(const std::string& path) {
+std::optional<FileFacts> FileLookUps::LookUp(std::string_view path) {
     const std::size_t end = std::min(answers_.size(), next_ + kAnswersPassedOver);
     for (std::size_t k = next_; k < end; ++k) {
         if (answers_[k].path != path) continue;
         next_ = k + 1;
         return answers_[k].facts;
     }
-    return fs_.LookUpFile(path);
+    return fs_.LookUpFile(std::string(path));
 }
 
 bool FileSystem::SetAttributes(const std::string& path, int attributes) {

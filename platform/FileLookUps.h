@@ -22,7 +22,7 @@ public:
     // few dozen look-ups, as a load does per line, and gives up when it says false. Forgets
     // the answers of an earlier call.
     bool Prepare(const std::vector<std::string_view>& paths, const std::function<bool()>& yield);
-    std::optional<FileFacts> LookUp(const std::string& path);
+    std::optional<FileFacts> LookUp(std::string_view path);
 
 private:
     struct Answer {

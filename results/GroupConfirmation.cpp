@@ -30,9 +30,9 @@ const QString kByClass[kClassCount] = {
 } // namespace
 
 QString GroupConfirmation(const ResultRow& row) {
-    if (!row.hasFile) return {};
+    if (!row.HasFile()) return {};
     if (row.byteForByte) return kVerified;
-    return kByClass[ClassOfSize(row.size)];
+    return kByClass[ClassOfSize(row.Size())];
 }
 
 } // namespace quilder

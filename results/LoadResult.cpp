@@ -29,8 +29,20 @@ constexpr std::size_t kRowsPerYield = 2048;
 // Making a group's sort key takes about a microsecond.
 constexpr std::size_t kKeysPerYield = 16384;
 
+// Whether a text is the one that a path's bytes give, without making it for a plain path.
+bool IsTextOf(const QString& text, std::string_view bytes) {
+    if (static_cast<std::size_t>(text.size()) != bytes.size()) return TextToPath(text) == bytes;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte >= 0x80) return TextToPath(text) == bytes;
+        if (text[static_cast<qsizetype>(i)].unicode() != byte) return false;
+    }
+    return true;
+}
+
 // Builds the rows of the files that lines name. Files of one folder share one path text: a big
-// tree has far fewer folders than files.
+// tree has far fewer folders than files. The texts are found by the hash of the folder's bytes,
+// so that no second copy of a folder's path is held to find its text.
 class RowMaker {
 public:
     explicit RowMaker(FileSystem& fs) : files_(fs) {}
@@ -39,42 +51,82 @@ public:
     FileLookUps& Files() { return files_; }
 
     // The row of the file a line names, or nothing. A path holding a NUL would be cut short by
-    // the system and name another file, so it names none. `path` may be changed. The file is
-    // looked up unless its facts are `known` (learned when this job read it).
-    std::optional<ResultRow> Make(std::string& path, SizeUnit unit, const QString& key,
+    // the system and name another file, so it names none. The file is looked up unless its
+    // facts are `known` (learned when this job read it).
+    std::optional<ResultRow> Make(std::string_view path, SizeUnit unit, const SharedText& key,
                                   const std::optional<FileFacts>& known = std::nullopt) {
-        if (path.empty() || path.find('\0') != std::string::npos) return std::nullopt;
+        if (path.empty() || path.find('\0') != std::string_view::npos) return std::nullopt;
         const std::size_t slash = path.rfind('/');
-        if (slash == std::string::npos || slash + 1 == path.size()) return std::nullopt;
+        if (slash == std::string_view::npos || slash + 1 == path.size()) return std::nullopt;
         const auto file = known ? known : files_.LookUp(path);
         if (!file) return std::nullopt;
         ResultRow row;
-        row.text[kNameColumn] = PathToText(std::string_view(path).substr(slash + 1));
-        path.resize(slash);
-        while (path.size() > 1 && path.back() == '/')
-            path.pop_back();
-        if (path.empty()) path.assign(1, '/');
-        row.text[kPathColumn] = FolderText(path);
-        row.text[kSortColumn] = key;
+        row.text.SetName(path.substr(slash + 1));
+        std::string_view folder = path.substr(0, slash);
+        while (folder.size() > 1 && folder.back() == '/')
+            folder.remove_suffix(1);
+        if (folder.empty()) folder = "/";
+        row.text.SetFolder(FolderText(folder));
+        row.text.SetKey(key);
         row.SetFile(file->size, unit, file->modifiedSeconds);
         return row;
     }
 
 private:
-    const QString& FolderText(const std::string& folder) {
-        auto found = folders_.find(folder);
-        if (found != folders_.end()) return found->second;
-        if (folders_.size() >= 65536) folders_.clear(); // bounded; rows keep their own share
-        return folders_.emplace(folder, PathToText(folder)).first->second;
+    const SharedText& FolderText(std::string_view folder) {
+        if (last_ && folder == lastBytes_) return *last_;
+        const std::size_t hash = std::hash<std::string_view>()(folder);
+        if (folders_.empty() || (used_ + 1) * 2 > folders_.size()) Grow();
+        std::size_t at = hash & (folders_.size() - 1);
+        for (; folders_[at].used; at = (at + 1) & (folders_.size() - 1)) {
+            if (folders_[at].hash == hash && IsTextOf(folders_[at].text.Text(), folder)) break;
+        }
+        Slot& slot = folders_[at];
+        if (!slot.used) {
+            slot = {hash, SharedText(PathToText(folder)), true};
+            ++used_;
+        }
+        lastBytes_.assign(folder);
+        last_ = &slot.text;
+        return slot.text;
+    }
+
+    // An open table, twice as large as its folders at least: a million rows look up a folder
+    // each, so a look-up should touch one place of memory.
+    struct Slot {
+        std::size_t hash = 0;
+        SharedText text;
+        bool used = false;
+    };
+    void Grow() {
+        std::vector<Slot> old(std::max<std::size_t>(1024, folders_.size() * 2));
+        old.swap(folders_);
+        for (Slot& slot : old) {
+            if (!slot.used) continue;
+            std::size_t at = slot.hash & (folders_.size() - 1);
+            while (folders_[at].used)
+                at = (at + 1) & (folders_.size() - 1);
+            folders_[at] = std::move(slot);
+        }
+        last_ = nullptr;
     }
 
     FileLookUps files_;
-    std::unordered_map<std::string, QString> folders_;
+    std::vector<Slot> folders_;
+    std::size_t used_ = 0;
+    std::string lastBytes_; // the folder of the last row: the files of a folder often follow
+    const SharedText* last_ = nullptr;
 };
 
 LoadOutcome Failed(LoadOutcome::Status status, int error, const QString& fallback) {
     return {status, error != 0 ? qt_error_string(error) : fallback};
 }
+
+// Group files and held groups are loaded in key order; equal keys keep their order.
+constexpr auto ByKeyText = [](const auto& a, const auto& b) {
+    return a.first.Text() < b.first.Text() ||
+           (a.first.Text() == b.first.Text() && a.second < b.second);
+};
 
 class Loader {
 public:
@@ -85,7 +137,13 @@ public:
     // False when the result set went away during a yield (nothing may be touched then), or
     // the window is closing.
     bool Yield(bool flushAll) {
-        pending_.Flush(flushAll);
+        if (!flushAll)
+            pending_.Flush();
+        else if (!pending_.FlushAll([this] { return Turn(); }))
+            return false;
+        return Turn();
+    }
+    bool Turn() {
         host_.Yield();
         return !results_.isNull() && !host_.Closing();
     }
@@ -111,11 +169,13 @@ public:
                 if (!Yield(false)) return false; // a class of many groups takes long to list
                 // In key order, the rows of a class go below the rows already there: adding
                 // them costs no merge and no second copy of the list.
-                std::vector<std::pair<QString, std::string>> groups;
+                // Each key's text is made once, and shared by the rows of its group.
+                std::vector<std::pair<SharedText, std::string>> groups;
                 groups.reserve(names.size());
                 for (std::string& name : names)
-                    groups.emplace_back(SortKey(name), std::move(name));
-                std::sort(groups.begin(), groups.end());
+                    groups.emplace_back(SharedText(SortKey(name)), std::move(name));
+                names = {};
+                std::sort(groups.begin(), groups.end(), ByKeyText);
                 if (!Yield(false)) return false; // a class of many groups takes long to sort
                 std::size_t rowsSinceYield = 0;
                 for (const auto& [key, name] : groups) {
@@ -167,12 +227,12 @@ public:
             // Lines of one group follow each other: they share their key text.
             if (key != lastKey_) {
                 lastKey_.assign(key);
-                keyText_ = PathToText(key);
+                keyText_ = SharedText(PathToText(key));
             }
             if (tab != std::string::npos) line.resize(tab);
             if (auto row = rows_.Make(line, SizeUnit::Bytes, keyText_)) {
-                const int order = ClassOfSize(row->size);
-                row->unit = kSizeClasses[static_cast<std::size_t>(order)].unit;
+                const int order = ClassOfSize(row->Size());
+                row->text.SetUnit(kSizeClasses[static_cast<std::size_t>(order)].unit);
                 pending_.AddPair(BoxOfOrder(order), std::move(*row));
             }
             if (++count % kLinesPerYield == kLinesPerYield - 1 && !Yield(false)) return false;
@@ -185,7 +245,10 @@ public:
         return true;
     }
 
-    void Finish() { pending_.Flush(true); }
+    // False when the load was abandoned at a yield.
+    bool Finish() {
+        return pending_.FlushAll([this] { return Turn(); });
+    }
     const LoadOutcome& Outcome() const { return outcome_; }
 
 private:
@@ -204,13 +267,13 @@ private:
     bool LoadHeld(int classOrder, int box, SizeUnit unit) {
         std::vector<HeldGroup> groups = HeldGroupsService().Take(classOrder);
         if (groups.empty()) return true;
-        std::vector<std::pair<QString, std::size_t>> byKey;
+        std::vector<std::pair<SharedText, std::size_t>> byKey;
         byKey.reserve(groups.size());
         for (std::size_t i = 0; i < groups.size(); ++i) {
-            byKey.emplace_back(SortKey(groups[i].name), i);
+            byKey.emplace_back(SharedText(SortKey(groups[i].name)), i);
             if (i % kKeysPerYield == kKeysPerYield - 1 && !Yield(false)) return false;
         }
-        std::sort(byKey.begin(), byKey.end());
+        std::sort(byKey.begin(), byKey.end(), ByKeyText);
         std::size_t rowsSinceYield = 0;
         std::string line;
         for (const auto& [key, at] : byKey) {
@@ -241,7 +304,7 @@ private:
     // would otherwise add the rows read before the failure a second time.
     // Gives the lines read.
     std::optional<std::size_t> LoadGroupFile(StoreFolder& folder, const std::string& name, int box,
-                                             SizeUnit unit, const QString& key) {
+                                             SizeUnit unit, const SharedText& key) {
         LineReader reader(fs_, folder.Handle(), name);
         if (!reader.IsOpen()) return std::nullopt;
         std::string line;
@@ -263,7 +326,7 @@ private:
     FileSystem& fs_;
     RowMaker rows_;
     std::string lastKey_;
-    QString keyText_;
+    SharedText keyText_;
     LoadOutcome outcome_;
 };
 
@@ -275,13 +338,13 @@ LoadOutcome LoadResult(ResultSet& results, EngineHost& host, const QString& file
     host.SetStatusText(QStringLiteral("Loading result"));
     Loader loader(results, host);
     const QPointer<ResultSet> still(&results);
-    const bool alive =
-        fileName.isEmpty() ? loader.LoadWorkStore() : loader.LoadResultFile(TextToPath(fileName));
+    const bool alive = (fileName.isEmpty() ? loader.LoadWorkStore()
+                                           : loader.LoadResultFile(TextToPath(fileName))) &&
+                       loader.Finish();
     if (!alive) {
         if (still) results.EndLoad(); // the window is closing
         return {LoadOutcome::Status::Abandoned, {}};
     }
-    loader.Finish();
     host.SetAnimationInterval(0);
     host.SetStatusText(QStringLiteral("Loading result..."));
     results.EndLoad();

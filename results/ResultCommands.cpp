@@ -127,7 +127,7 @@ void ResultCommands::OpenResultFile() {
         host_.Prompts().Notice(kLoadRunningNotice);
         return;
     }
-    ShadeGroups(results_);
+    ShadeGroups(results_, host_.Engine());
     host_.OpenedFileLoadEnded();
     if (outcome.status == LoadOutcome::Status::Loaded) {
         host_.SetStatusText(QStringLiteral("Finished."));

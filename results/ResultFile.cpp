@@ -29,9 +29,9 @@ bool WriteResultLines(const ResultModel& list, QIODevice& out) {
     for (int i = 0; i < list.RowCount(); ++i) {
         const ResultRow& row = list.Row(i);
         // Plain joining: the root folder "/" gives "//name", which the file system accepts.
-        chunk += TextToPath(row.text[kPathColumn]);
+        chunk += TextToPath(row.text.Folder());
         chunk += '/';
-        chunk += TextToPath(row.text[kNameColumn]);
+        chunk += row.text.NameBytes(); // held as the system's bytes
         chunk += '\t';
         chunk += TextToPath(row.SortKey());
         chunk += "\r\n";

@@ -164,13 +164,12 @@ void ResultModel::SetAllChecked(const std::vector<char>& checks) {
 
 template <typename Rows> void ResultModel::Mark(Rows& rows) const {
     // The rows of one folder share their path text: one look per folder in a run of them.
-    const QString* last = nullptr;
+    const ResultRow* last = nullptr;
     bool locked = false;
     for (ResultRow& row : rows) {
-        const QString& folder = row.text[kPathColumn];
-        if (!last || folder.constData() != last->constData() || folder.size() != last->size())
-            locked = protected_ && protected_->Covers(folder);
-        last = &folder;
+        if (!last || !row.text.SameFolder(last->text))
+            locked = protected_ && protected_->Covers(row.text.Folder());
+        last = &row;
         row.locked = locked;
         row.checked = row.checked && !locked;
     }

@@ -5,9 +5,11 @@
 
 #include <QColor>
 #include <QString>
-#include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
+#include <utility>
 
 namespace quilder {
 
@@ -15,10 +17,40 @@ namespace quilder {
 // the program is compiled, which stops the build with its name.
 void OnlyNamePathAndSortKeyCanBeWritten();
 
-// The texts a row holds: name, path and sort key. The size, type and date texts are made from
-// the file's facts when a view asks, so that a million rows do not hold a million copies of
-// them. Reading another column gives an empty text. Only the held ones can be written: a write
-// names its column by a constant, checked when the program is compiled, so that writing any
+// A text that many rows hold: a folder, a group's key. Counted, so that it goes with the last
+// row holding it; one pointer wide.
+class SharedText {
+public:
+    SharedText() = default;
+    explicit SharedText(QString text);
+    SharedText(const SharedText& other) : record_(other.record_) { Hold(); }
+    SharedText(SharedText&& other) noexcept : record_(std::exchange(other.record_, nullptr)) {}
+    SharedText& operator=(SharedText other) noexcept {
+        std::swap(record_, other.record_);
+        return *this;
+    }
+    ~SharedText() { Release(); }
+
+    const QString& Text() const;
+    // Whether both hold the very same text, not merely an equal one.
+    bool SameAs(const SharedText& other) const { return record_ == other.record_; }
+
+private:
+    struct Record;
+    void Hold() const;
+    void Release();
+    Record* record_ = nullptr;
+};
+
+// What a row knows of its file: name, folder and sort key, and the file's size and date. The
+// size, type and date texts are made from the facts when a view asks, so that a million rows do
+// not hold a million copies of them. Twin rows in the All list and a class list hold one and the
+// same record (counted; a write to a shared one copies it first). The name is held as the bytes
+// the system names the file by, and made a text when asked for; the folder and the key are texts
+// shared by every row of a folder or group.
+//
+// Reading a column that is not held gives an empty text. Only the held ones can be written: a
+// write names its column by a constant, checked when the program is compiled, so that writing any
 // other column, or a column only known at run time, does not compile.
 class RowTexts {
 public:
@@ -33,54 +65,104 @@ public:
         consteval HeldColumn(ResultColumn column) : slot_(Slot(column)) {
             if (slot_ < 0) OnlyNamePathAndSortKeyCanBeWritten();
         }
-        std::size_t Index() const { return static_cast<std::size_t>(slot_); }
+        int Index() const { return slot_; }
 
     private:
         int slot_;
     };
+    // What a write goes through: `row.text[kNameColumn] = text`.
+    class Writer {
+    public:
+        Writer(RowTexts& texts, int slot) : texts_(texts), slot_(slot) {}
+        Writer& operator=(const QString& text) {
+            texts_.Write(slot_, text);
+            return *this;
+        }
+        operator QString() const { return std::as_const(texts_)[AnyColumn(Column(slot_))]; }
 
-    const QString& operator[](AnyColumn column) const {
-        static const QString none;
-        return column.slot < 0 ? none : held_[static_cast<std::size_t>(column.slot)];
+    private:
+        RowTexts& texts_;
+        int slot_;
+    };
+
+    RowTexts() = default;
+    RowTexts(const RowTexts& other) : file_(other.file_) { Hold(); }
+    RowTexts(RowTexts&& other) noexcept : file_(std::exchange(other.file_, nullptr)) {}
+    RowTexts& operator=(RowTexts other) noexcept {
+        std::swap(file_, other.file_);
+        return *this;
     }
+    ~RowTexts() { Release(); }
+
+    QString operator[](AnyColumn column) const;
     // Chosen over the reading one for a row that may be changed, whenever its column converts
     // to a HeldColumn: both take their column by a conversion of its own.
-    QString& operator[](HeldColumn column) { return held_[column.Index()]; }
-    bool operator==(const RowTexts&) const = default;
+    Writer operator[](HeldColumn column) { return Writer(*this, column.Index()); }
+    bool operator==(const RowTexts& other) const;
+
+    // Without making a text: what the loader and the lists use most.
+    std::string_view NameBytes() const;
+    const QString& Folder() const;
+    const QString& Key() const;
+    void SetName(std::string_view bytes);
+    void SetFolder(SharedText folder);
+    void SetKey(SharedText key);
+    // Whether both rows hold the very same folder text, as the rows of one folder do.
+    bool SameFolder(const RowTexts& other) const;
+    // Whether both rows have equal keys; quick for the rows of one group, which share theirs.
+    bool SameKey(const RowTexts& other) const;
+
+    std::uint64_t Size() const;
+    std::int64_t ModifiedSeconds() const;
+    SizeUnit Unit() const;
+    bool HasFile() const;
+    void SetFile(std::uint64_t bytes, SizeUnit unit, std::int64_t modified);
+    void SetUnit(SizeUnit unit);
 
 private:
+    friend class Writer;
+    struct File;
+
     static constexpr int Slot(std::size_t column) {
         return column == kNameColumn   ? 0
                : column == kPathColumn ? 1
                : column == kSortColumn ? 2
                                        : -1;
     }
-    std::array<QString, 3> held_;
+    static constexpr std::size_t Column(int slot) {
+        return slot == 0 ? kNameColumn : slot == 1 ? kPathColumn : kSortColumn;
+    }
+    void Write(int slot, const QString& text);
+    // The record, made or copied first unless this row holds it alone.
+    File& Own(std::size_t nameBytes);
+    void Hold() const;
+    void Release();
+
+    File* file_ = nullptr;
 };
 
 // How a row's file came to share its data with a copy that stays (Replace Files with Links).
 enum class RowLink : std::uint8_t { None, HardLink, SharedExtents };
 
-// One file in a result list. Twin rows in the All list and a class list are copies: their
-// texts are shared (implicitly), their check marks and colours are not. A row is kept small,
-// since a big tree loads a million of them, each twice.
+// One file in a result list: its file's record, shared with its twin in the other list, and
+// what is the list's own: check mark, colour, lock, link. A million rows are loaded, each twice:
+// a row is two words.
 struct ResultRow {
     RowTexts text;
-    std::uint64_t size = 0;
-    std::int64_t modifiedSeconds = 0; // since the epoch
-    QRgb fore = 0;                    // 0 (transparent): the list's default colour
-    // Flags share one byte: a million rows are held, each in two lists.
+    QRgb fore = 0; // 0 (transparent): the list's default colour
     bool checked : 1 = false;
-    bool hasFile : 1 = false;     // a row of no file shows no size, type or date
-    bool byteForByte : 1 = false; // Verify Groups found its group identical
-    bool locked : 1 = false;      // in a protected folder: never ticked
-    SizeUnit unit : 8 = SizeUnit::Bytes; // of the row's class
-    RowLink link = RowLink::None;        // shown as its type until the lists are replaced
+    bool byteForByte : 1 = false;     // Verify Groups found its group identical
+    bool locked : 1 = false;          // in a protected folder: never ticked
+    RowLink link : 2 = RowLink::None; // shown as its type until the lists are replaced
 
     void SetFile(std::uint64_t bytes, SizeUnit sizeUnit, std::int64_t modified) {
-        size = bytes, unit = sizeUnit, modifiedSeconds = modified, hasFile = true;
+        text.SetFile(bytes, sizeUnit, modified);
     }
-    const QString& SortKey() const { return text[kSortColumn]; }
+    std::uint64_t Size() const { return text.Size(); }
+    std::int64_t ModifiedSeconds() const { return text.ModifiedSeconds(); }
+    SizeUnit Unit() const { return text.Unit(); }   // of the row's class
+    bool HasFile() const { return text.HasFile(); } // a row of no file shows no size, type, date
+    const QString& SortKey() const { return text.Key(); }
     // The text a column shows.
     QString Text(int column) const;
 };

@@ -152,7 +152,7 @@ TEST_F(FindJob, TheStoreEndsAsTheJobLeavesItAndRowsShowTheFilesAsRead) {
     while (row < all.RowCount() && RowFilePath(all.Row(row)) != one)
         ++row;
     ASSERT_LT(row, all.RowCount());
-    EXPECT_EQ(all.Row(row).modifiedSeconds, before.st_mtim.tv_sec);
+    EXPECT_EQ(all.Row(row).ModifiedSeconds(), before.st_mtim.tv_sec);
 
     StoreWriterService().Drain();
     const auto names = [](const std::string& folder) {

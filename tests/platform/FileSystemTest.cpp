@@ -203,14 +203,17 @@ TEST(FileSystemCache, AFileDroppedFromTheCacheIsToldAndPrefetchBringsItBack) {
 
 // Files looked up ahead through their folder's handle answer as a look-up by path would: a link
 // in the folder's path is followed, one in the name is not. An answer is handed out only for its
-// own path, in turn; anything else is looked up afresh.
+// own path, in turn; anything else is looked up afresh. A path listed twice answers twice.
 TEST(FileSystemLookUp, LookUpsAheadAnswerAsByPathAndOnlyInTurn) {
     TestTree tree;
     const std::string a = tree.File("real/a", "1"), b = tree.File("real/b", "22");
     tree.Link("via", tree.Path("real"));
     const std::string link = tree.Link("real/link", a);
     const std::string c = tree.File("c", "333"); // its folder's only file
-    const std::vector<std::string> paths{tree.Path("via/a"), tree.Path("via/b"), a, link, c};
+    std::vector<std::string> paths{tree.Path("via/a"), tree.Path("via/b"), a, link, c,
+                                   tree.Path("via/b")};
+    for (const char* more : {"e", "f", "g", "h", "i", "j"}) // enough for a handle of via
+        paths.push_back(tree.File(std::string("via/") + more, "x"));
     FileLookUps files(FileSystemService());
     ASSERT_TRUE(files.Prepare({paths.begin(), paths.end()}, [] { return true; }));
     tree.File("real/b", "4444"); // changed after its look-up: the answer stays
@@ -220,6 +223,7 @@ TEST(FileSystemLookUp, LookUpsAheadAnswerAsByPathAndOnlyInTurn) {
     EXPECT_EQ(files.LookUp(paths[1])->size, 2u);
     EXPECT_FALSE(files.LookUp(link)); // real/a's answer passed over
     EXPECT_EQ(files.LookUp(c)->size, 3u);
+    EXPECT_EQ(files.LookUp(paths[5])->size, 2u); // listed twice: the answer of the look-up
     EXPECT_EQ(files.LookUp(paths[1])->size, 4u); // asked again: afresh
     EXPECT_EQ(FileLookUps(FileSystemService()).LookUp(c)->size, 5u);
 }

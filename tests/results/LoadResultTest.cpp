@@ -1,6 +1,7 @@
 #include "LoadResult.h"
 
 #include "ComparePhase.h"
+#include "PendingRows.h"
 #include "RecordingFileSystem.h"
 #include "ResultsFixture.h"
 
@@ -187,7 +188,7 @@ TEST_F(LoadResultTest, ALongFileGivesEveryLineItsOwnFileInTheFilesOrder) {
 
     EXPECT_EQ(Names(0), names);
     for (int i = 0; i < results.AllList().RowCount(); ++i)
-        ASSERT_EQ(results.AllList().Row(i).size, static_cast<std::uint64_t>(i)) << names[i];
+        ASSERT_EQ(results.AllList().Row(i).Size(), static_cast<std::uint64_t>(i)) << names[i];
     EXPECT_EQ(results.List(6).RowCount(), 1500 - 1024);
 
     // The window closing while the files are looked up ends the load with nothing added.
@@ -195,6 +196,30 @@ TEST_F(LoadResultTest, ALongFileGivesEveryLineItsOwnFileInTheFilesOrder) {
     host.onYield = [&](int) { host.closing = true; };
     EXPECT_EQ(Load(WriteLines("r.qdr", lines)).status, Status::Abandoned);
     EXPECT_EQ(results.AllList().RowCount(), 0);
+}
+
+// The rows left at a load's end go in a slice at a time, the window running between slices, each
+// slice with the twins of its rows.
+TEST(PendingRowsTest, FlushAllPutsTwinsInTogetherASliceAtATime) {
+    ResultSet results;
+    PendingRows pending(results);
+    const int pairs = static_cast<int>(PendingRows::kPairsPerSlice) * 5 / 2;
+    for (int i = 0; i < pairs; ++i)
+        pending.AddPair(1 + i % 7, Row("f", "K"));
+    std::vector<int> inAll{0};
+    EXPECT_TRUE(pending.FlushAll([&] {
+        int inClasses = 0;
+        for (int k = 1; k < kResultListCount; ++k)
+            inClasses += results.List(k).RowCount();
+        EXPECT_EQ(inClasses, results.AllList().RowCount());
+        inAll.push_back(results.AllList().RowCount());
+        return true;
+    }));
+    inAll.push_back(results.AllList().RowCount());
+    EXPECT_EQ(inAll.back(), pairs);
+    EXPECT_EQ(results.List(7).RowCount(), pairs / 7);
+    for (std::size_t y = 1; y < inAll.size(); ++y)
+        EXPECT_LE(inAll[y] - inAll[y - 1], static_cast<int>(PendingRows::kPairsPerSlice));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "ResultFrame.h"
+#include "FakeEngineHost.h"
 #include "ResultListView.h"
 #include "ResultsFixture.h"
 #include "ShadeGroups.h"
@@ -12,12 +13,13 @@ namespace {
 
 TEST(ViewOptions, ShowTheChosenListAndItsCounts) {
     ResultSet results;
+    FakeEngineHost host;
     ResultFrame frame(results);
     frame.show();
     Fill(results.List(0), "AAB");
     Fill(results.List(2), "AAB");
     Fill(results.List(6), "AABC");
-    ShadeGroups(results);
+    ShadeGroups(results, host);
     EXPECT_EQ(results.StatusCountsText(), QStringLiteral("3 files in 2 groups."));
 
     frame.findChild<QRadioButton*>(QStringLiteral("opt2"))->click();
@@ -51,22 +53,58 @@ std::string Colours(const ResultModel& list) {
 }
 
 TEST(ShadeGroups, PaintsEverySecondGroupFromTheBottomAndCountsThem) {
+    FakeEngineHost host;
     for (const auto& [keys, colours, tag] : {std::array<std::string, 3>{"AABBC", "..bb.", "3"},
                                              {"AABB", "bb..", "2"},
                                              {"", "", "0"}}) {
         ResultSet results;
         Fill(results.List(3), keys);
-        ShadeGroups(results);
+        ShadeGroups(results, host);
         EXPECT_EQ(Colours(results.List(3)), colours) << keys;
         EXPECT_EQ(results.List(3).Tag().toStdString(), tag) << keys;
     }
     // After rows were removed, neighbouring groups still differ.
     ResultSet results;
     Fill(results.AllList(), "AABBC");
-    ShadeGroups(results);
+    ShadeGroups(results, host);
     results.AllList().removeRows(4, 1);
-    ShadeGroups(results);
+    ShadeGroups(results, host);
     EXPECT_EQ(Colours(results.AllList()), "bb..");
+}
+
+// A big list lets the window run while it is shaded, at least every kRowsPerShadingYield rows,
+// and counts as loading meanwhile, so that no command changes the lists under the shading.
+TEST(ShadeGroups, YieldsThroughABigListWhileNoCommandMayChangeIt) {
+    ResultSet results;
+    FakeEngineHost host;
+    const int rows = static_cast<int>(kRowsPerShadingYield) * 5 / 2;
+    results.List(7).InsertSorted(
+        std::vector<ResultRow>(static_cast<std::size_t>(rows), Row("f", "K")));
+    const auto unshaded = [&] {
+        int left = 0;
+        for (int i = 0; i < rows; ++i)
+            left += results.List(7).Row(i).fore != 0;
+        return left;
+    };
+    for (int i = 0; i < rows; ++i)
+        results.List(7).SetForeColour(i, Qt::red); // one group: shading takes every colour off
+    std::vector<int> left{rows};
+    host.onYield = [&](int) {
+        EXPECT_TRUE(results.IsLoading());
+        left.push_back(unshaded());
+    };
+    EXPECT_TRUE(ShadeGroups(results, host));
+    left.push_back(unshaded());
+    ASSERT_EQ(left.back(), 0);
+    for (std::size_t y = 1; y < left.size(); ++y)
+        EXPECT_LE(left[y - 1] - left[y], static_cast<int>(kRowsPerShadingYield)) << "yield " << y;
+    EXPECT_EQ(results.List(7).Tag(), "1");
+    EXPECT_FALSE(results.IsLoading());
+
+    // The window closing stops it, and the set is free again.
+    host.onYield = [&](int) { host.closing = true; };
+    EXPECT_FALSE(ShadeGroups(results, host));
+    EXPECT_FALSE(results.IsLoading());
 }
 
 } // namespace

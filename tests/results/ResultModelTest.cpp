@@ -100,6 +100,28 @@ TEST(ProtectedRowsTest, LockOnWholeComponentsUntickAndRefuseTicksUntilUnprotecte
     EXPECT_EQ(locked(0), "*....");
 }
 
+// Twin rows hold one record of their file. What a list does with its row stays its own, and a
+// copy given new texts (as Verify Groups gives a new key) leaves its twins as they were.
+TEST(TwinRowsTest, ShareTheirFileButNotTheirMarksColoursOrRewrittenTexts) {
+    ResultSet results;
+    ResultRow row = Row("f", "K", "/a");
+    row.SetFile(5000, SizeUnit::KB, 7);
+    results.AllList().InsertSorted({row});
+    results.List(6).InsertSorted({row});
+    results.List(6).SetChecked(0, true);
+    results.List(6).SetForeColour(0, Qt::blue);
+    EXPECT_FALSE(results.AllList().Row(0).checked);
+    EXPECT_EQ(results.AllList().Row(0).fore, 0u);
+    ResultRow copy = results.List(6).Row(0);
+    copy.text[kSortColumn] = "K2";
+    copy.text[kNameColumn] = "longer name";
+    for (const ResultModel* list : {&results.AllList(), &results.List(6)})
+        EXPECT_EQ(list->Row(0).Text(kNameColumn) + list->Row(0).SortKey(), "fK");
+    EXPECT_EQ(copy.Text(kPathColumn) + copy.Text(kNameColumn) + copy.SortKey(), "/alonger nameK2");
+    EXPECT_EQ(copy.Text(kSizeColumn), results.AllList().Row(0).Text(kSizeColumn));
+    EXPECT_EQ(copy.ModifiedSeconds(), 7);
+}
+
 TEST_F(ResultModelTest, SizeAndDateColumnsHoldTheirWidestTextsInAnyFont) {
     MeasuredList view(model, 0);
     std::vector<ResultRow> rows(12, Row("f.txt", "k"));
