@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <dirent.h>
 #include <sched.h>
 #include <thread>
 #include <unistd.h>
@@ -25,6 +27,30 @@ int RunnableNow() {
     return runnable;
 }
 
+// This process's own threads that are running or waiting for a core (the caller among them):
+// they are not another program's load. The work store's idle-priority threads are among them
+// while they catch up, and take only time that is left anyway.
+int OwnRunnableNow() {
+    DIR* tasks = opendir("/proc/self/task");
+    if (!tasks) return 1;
+    int runnable = 0;
+    while (const dirent* task = readdir(tasks)) {
+        if (task->d_name[0] == '.') continue;
+        char path[300];
+        std::snprintf(path, sizeof path, "/proc/self/task/%s/stat", task->d_name);
+        std::FILE* f = std::fopen(path, "re");
+        if (!f) continue;
+        char line[512];
+        const bool read = std::fgets(line, sizeof line, f) != nullptr;
+        std::fclose(f);
+        // The state follows the name, which is in parentheses and may hold anything.
+        const char* close = read ? std::strrchr(line, ')') : nullptr;
+        if (close && close[1] == ' ' && close[2] == 'R') ++runnable;
+    }
+    closedir(tasks);
+    return std::max(runnable, 1);
+}
+
 // A program that keeps a core busy is runnable at every look; one that only woke up for a
 // moment is not: the fewest over a few looks counts.
 constexpr int kLooks = 4;
@@ -43,14 +69,12 @@ unsigned UsableCores() {
         if (look > 0) std::this_thread::sleep_for(kBetweenLooks);
         const int runnable = RunnableNow();
         if (runnable < 0) break;
-        fewest = fewest < 0 ? runnable : std::min(fewest, runnable);
+        const int others = std::max(runnable - OwnRunnableNow(), 0);
+        fewest = fewest < 0 ? others : std::min(fewest, others);
     }
     const long online = sysconf(_SC_NPROCESSORS_ONLN);
     int usable = std::max(allowed, 1);
-    if (fewest > 0 && online > 0) {
-        const int busy = fewest - 1; // not this thread
-        usable = std::min(usable, static_cast<int>(online) - busy);
-    }
+    if (fewest > 0 && online > 0) usable = std::min(usable, static_cast<int>(online) - fewest);
     return static_cast<unsigned>(std::max(usable, 1));
 }
 
