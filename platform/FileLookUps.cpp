@@ -1,10 +1,16 @@
 #include "FileLookUps.h"
 #include "FileSystem.h"
+#include "UsableCores.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 namespace quilder {
@@ -39,6 +45,8 @@ constexpr std::size_t kLookUpsPerYield = 50;
 constexpr std::size_t kAnswersPassedOver = 8;
 // A folder's handle costs an open and a close: fewer files are looked up by their paths.
 constexpr std::uint32_t kLeastFilesThroughHandle = 8;
+// Paths worth a second thread.
+constexpr std::size_t kLeastFilesSplit = 4096;
 // A folder of up to this many files finds a name listed twice by comparing it with the others.
 constexpr std::uint32_t kMostFilesComparedInTurn = 16;
 
@@ -130,51 +138,94 @@ bool FileLookUps::Prepare(const std::vector<std::string_view>& paths,
     if (yield && !yield()) return answers_.clear(), false;
 
     std::vector<std::optional<FileFacts>> facts(count);
-    std::size_t sinceYield = 0;
     const auto nameAtPlace = [&](std::uint32_t k) {
         return std::string_view(names.c_str() + nameAt[k], nameAt[k + 1] - nameAt[k] - 1);
     };
-    std::unordered_map<std::string_view, std::uint32_t> seen; // the names of a big folder
-    for (std::uint32_t f = 0; f < folders; ++f) {
-        // A path listed twice is looked up once: the first place it was looked up at, if any.
-        const bool inTurn = first[f + 1] - first[f] <= kMostFilesComparedInTurn;
-        seen.clear();
-        const auto earlier = [&](std::uint32_t k) -> std::optional<std::uint32_t> {
-            const std::string_view name = nameAtPlace(k);
-            if (!inTurn) {
-                const auto [at, added] = seen.try_emplace(name, k);
-                return added ? std::nullopt : std::optional(at->second);
+    // Looks up the files of folders [from, to); the calling thread yields now and then. Each
+    // call fills only the places of its own folders, so two may run side by side.
+    std::atomic<bool> abandoned{false};
+    const auto lookUpFolders = [&](std::uint32_t from, std::uint32_t to, bool yielding) {
+        std::size_t sinceYield = 0;
+        std::unordered_map<std::string_view, std::uint32_t> seen; // the names of a big folder
+        for (std::uint32_t f = from; f < to; ++f) {
+            // A path listed twice is looked up once: the first place it was looked up at.
+            const bool inTurn = first[f + 1] - first[f] <= kMostFilesComparedInTurn;
+            seen.clear();
+            const auto earlier = [&](std::uint32_t k) -> std::optional<std::uint32_t> {
+                const std::string_view name = nameAtPlace(k);
+                if (!inTurn) {
+                    const auto [at, added] = seen.try_emplace(name, k);
+                    return added ? std::nullopt : std::optional(at->second);
+                }
+                for (std::uint32_t j = first[f]; j < k; ++j)
+                    if (nameAtPlace(j) == name) return j;
+                return std::nullopt;
+            };
+            int handle = -1;
+            if (!alone(f)) {
+                const std::string_view path = answers_[order[first[f]]].path;
+                handle = fs_.OpenFolder(std::string(*FolderOf(path)));
             }
-            for (std::uint32_t j = first[f]; j < k; ++j)
-                if (nameAtPlace(j) == name) return j;
-            return std::nullopt;
-        };
-        int handle = -1;
-        if (!alone(f)) {
-            const std::string_view path = answers_[order[first[f]]].path;
-            handle = fs_.OpenFolder(std::string(*FolderOf(path)));
+            for (std::uint32_t k = first[f]; k < first[f + 1]; ++k) {
+                if (const auto same = earlier(k)) {
+                    facts[k] = facts[*same];
+                    continue;
+                }
+                const char* name = names.c_str() + nameAt[k];
+                if (handle >= 0)
+                    facts[k] = fs_.LookUpFileAt(handle, name);
+                else if (alone(f))
+                    facts[k] = fs_.LookUpFile(name);
+                else // the folder cannot be opened: its files may still be looked up by path
+                    facts[k] = fs_.LookUpFile(std::string(answers_[order[k]].path));
+                if (++sinceYield < kLookUpsPerYield) continue;
+                sinceYield = 0;
+                if (abandoned || (yielding && yield && !yield())) {
+                    abandoned = true;
+                    if (handle >= 0) fs_.CloseFolder(handle);
+                    return false;
+                }
+            }
+            if (handle >= 0) fs_.CloseFolder(handle);
         }
-        for (std::uint32_t k = first[f]; k < first[f + 1]; ++k) {
-            if (const auto same = earlier(k)) {
-                facts[k] = facts[*same];
-                continue;
-            }
-            const char* name = names.c_str() + nameAt[k];
-            if (handle >= 0)
-                facts[k] = fs_.LookUpFileAt(handle, name);
-            else if (alone(f))
-                facts[k] = fs_.LookUpFile(name);
-            else // the folder cannot be opened: its files may still be looked up by path
-                facts[k] = fs_.LookUpFile(std::string(answers_[order[k]].path));
-            if (++sinceYield < kLookUpsPerYield) continue;
-            sinceYield = 0;
-            if (yield && !yield()) {
-                if (handle >= 0) fs_.CloseFolder(handle);
-                return answers_.clear(), false;
-            }
+        return true;
+    };
+    // With a second core free, the later folders (about half the files) are looked up on a
+    // thread of their own: a look-up is a system call, and they cost the most of a load.
+    auto split = static_cast<std::uint32_t>(folders);
+    const bool two =
+        threads_ == 0 ? count >= kLeastFilesSplit && UsableCores() >= 2 : threads_ == 2;
+    if (two && SafeOnAnyThread(fs_))
+        split = static_cast<std::uint32_t>(
+            std::upper_bound(first.begin(), first.end(), first[folders] / 2) - first.begin() - 1);
+    std::thread helper;
+    bool helperDone = true;
+    std::atomic<bool> helperOver{true};
+    if (split < folders) {
+        try {
+            helperOver = false;
+            helper = std::thread([&] {
+                helperDone = lookUpFolders(split, folders, false);
+                helperOver = true;
+            });
+        } catch (const std::system_error&) { // no thread to be had: all on this one
+            helperOver = true;
+            split = static_cast<std::uint32_t>(folders);
         }
-        if (handle >= 0) fs_.CloseFolder(handle);
     }
+    bool done = lookUpFolders(0, split, true);
+    // The window keeps answering while the other half is finished.
+    while (!helperOver) {
+        if (!done || (yield && !yield())) {
+            done = false;
+            abandoned = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (!done) abandoned = true;
+    if (helper.joinable()) helper.join();
+    if (!done || !helperDone) return answers_.clear(), false;
     for (std::size_t k = 0; k < count; ++k)
         answers_[order[k]].facts = facts[k];
     return true;

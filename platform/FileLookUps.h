@@ -16,7 +16,8 @@ namespace quilder {
 // asked for the same paths in the same order.
 class FileLookUps {
 public:
-    explicit FileLookUps(FileSystem& fs) : fs_(fs) {}
+    // `threads` 0: two threads where a second core is free, one otherwise; 1 or 2: so many.
+    explicit FileLookUps(FileSystem& fs, unsigned threads = 0) : fs_(fs), threads_(threads) {}
 
     // Looks up `paths`, which must stay until they have been asked for. Calls `yield` every
     // few dozen look-ups, as a load does per line, and gives up when it says false. Forgets
@@ -31,6 +32,7 @@ private:
     };
 
     FileSystem& fs_;
+    unsigned threads_;
     std::vector<Answer> answers_;
     std::size_t next_ = 0;
 };

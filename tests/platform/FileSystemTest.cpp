@@ -251,4 +251,28 @@ TEST(FileSystemLookUp, LookUpsAheadAnswerAsByPathAndOnlyInTurn) {
     EXPECT_EQ(FileLookUps(FileSystemService()).LookUp(c)->size, 5u);
 }
 
+// A second thread looks up the later folders: every answer is still the one a look-up by path
+// gives, repeats and missing files included.
+TEST(FileSystemLookUp, ManyLookUpsAnswerAsByPath) {
+    TestTree tree;
+    std::vector<std::string> paths;
+    for (int f = 0; f < 20; ++f)
+        for (int k = 0; k < 20; ++k)
+            paths.push_back(tree.File("d" + std::to_string(f) + "/" + std::to_string(k),
+                                      std::string(static_cast<std::size_t>(f + k), 'x')));
+    paths.push_back(tree.Path("d7/missing"));
+    for (int k = 0; k < 40; ++k)
+        paths.push_back(paths[static_cast<std::size_t>(k * 9)]);
+    FileLookUps files(FileSystemService(), 2);
+    ASSERT_TRUE(files.Prepare({paths.begin(), paths.end()}, [] { return true; }));
+    for (const std::string& path : paths) {
+        const auto byPath = FileSystemService().LookUpFile(path);
+        const auto ahead = files.LookUp(path);
+        ASSERT_EQ(ahead.has_value(), byPath.has_value()) << path;
+        if (ahead) {
+            EXPECT_EQ(ahead->size, byPath->size) << path;
+        }
+    }
+}
+
 } // namespace
