@@ -27,10 +27,9 @@ int RunnableNow() {
     return runnable;
 }
 
-// This process's own threads that are running or waiting for a core (the caller among them):
-// they are not another program's load. The work store's idle-priority threads are among them
-// while they catch up, and take only time that is left anyway.
-int OwnRunnableNow() {
+} // namespace
+
+int OwnRunnableThreads() {
     DIR* tasks = opendir("/proc/self/task");
     if (!tasks) return 1;
     int runnable = 0;
@@ -51,6 +50,8 @@ int OwnRunnableNow() {
     return std::max(runnable, 1);
 }
 
+namespace {
+
 // A program that keeps a core busy is runnable at every look; one that only woke up for a
 // moment is not: the fewest over a few looks counts.
 constexpr int kLooks = 4;
@@ -69,7 +70,7 @@ unsigned UsableCores() {
         if (look > 0) std::this_thread::sleep_for(kBetweenLooks);
         const int runnable = RunnableNow();
         if (runnable < 0) break;
-        const int others = std::max(runnable - OwnRunnableNow(), 0);
+        const int others = std::max(runnable - OwnRunnableThreads(), 0);
         fewest = fewest < 0 ? others : std::min(fewest, others);
     }
     const long online = sysconf(_SC_NPROCESSORS_ONLN);
