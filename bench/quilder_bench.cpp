@@ -237,8 +237,8 @@ int main(int argc, char** argv) {
     AwaitScanListRemoval();
     Report("old-list-removal-tail", clock.restart());
     const StoreWriter::Counts writes = StoreWriterService().Done();
-    std::fprintf(stderr, "store writer: %zu files written, %zu deleted, %zu never made\n",
-                 writes.appends, writes.deletes, writes.dropped);
+    std::fprintf(stderr, "store writer: %zu files written, %zu deleted\n", writes.appends,
+                 writes.deletes);
     if (!failure) failure = StoreWriterService().TakeFailure();
     if (failure)
         std::fprintf(stderr, "quilder-bench: cannot write the work store: %s: %s\n",

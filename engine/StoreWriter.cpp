@@ -15,23 +15,18 @@ StoreWriter::~StoreWriter() {
         const std::lock_guard lock(mutex_);
         stop_ = true;
         queue_.clear();
-        freshAppends_.clear();
     }
     changed_.notify_all();
     if (thread_.joinable()) thread_.join();
 }
 
-std::string StoreWriter::KeyOf(int folder, const std::string& name) {
-    return std::to_string(folder) + '/' + name;
-}
-
 void StoreWriter::Append(int folder, const std::string& folderPath, std::string name,
-                         std::shared_ptr<const std::string> text, bool fresh) {
-    Ask({folder, &folderPath, std::move(name), std::move(text), fresh});
+                         std::shared_ptr<const std::string> text) {
+    Ask({folder, &folderPath, std::move(name), std::move(text)});
 }
 
 void StoreWriter::Delete(int folder, std::string name) {
-    Ask({folder, nullptr, std::move(name), nullptr, false});
+    Ask({folder, nullptr, std::move(name), nullptr});
 }
 
 void StoreWriter::Ask(Request request) {
@@ -43,27 +38,15 @@ void StoreWriter::Ask(Request request) {
     Queue orphaned; // asked while no thread could be had: carried out here, in order
     {
         const std::lock_guard lock(mutex_);
-        if (!request.text) {
-            const auto made = freshAppends_.find(KeyOf(request.folder, request.name));
-            if (made != freshAppends_.end()) { // never made: nothing to delete either
-                queue_.erase(made->second);
-                freshAppends_.erase(made);
-                ++counts_.dropped;
-                return;
-            }
-        }
         // The thread waits only on an empty queue: waking it for every request would cost a
         // switch of threads each time.
         wake = queue_.empty();
         queue_.push_back(std::move(request));
-        const Request& asked = queue_.back();
-        if (asked.fresh) freshAppends_[KeyOf(asked.folder, asked.name)] = std::prev(queue_.end());
         if (!thread_.joinable()) {
             try {
                 thread_ = std::thread([this] { Work(); });
             } catch (const std::system_error&) {
                 orphaned.swap(queue_);
-                freshAppends_.clear();
             }
         }
     }
@@ -93,7 +76,6 @@ std::optional<StoreWriter::Request> StoreWriter::Next(const Request* other) {
     if (other && other->folder == front.folder && other->name == front.name) return std::nullopt;
     Request request = std::move(queue_.front());
     queue_.pop_front();
-    if (request.fresh) freshAppends_.erase(KeyOf(request.folder, request.name));
     return request;
 }
 
@@ -143,7 +125,6 @@ void StoreWriter::Forget(const std::vector<int>& folders) {
             ++it;
             continue;
         }
-        if (it->fresh) freshAppends_.erase(KeyOf(it->folder, it->name));
         it = queue_.erase(it);
     }
     ++waiting_;

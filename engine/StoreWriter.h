@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <unordered_map>
 #include <vector>
 
 namespace quilder {
@@ -28,11 +27,9 @@ public:
     StoreWriter& operator=(const StoreWriter&) = delete;
 
     // Appends `text` (whole lines) to the file `name` in the store folder `folder`, whose path
-    // is `folderPath` (the store's own string, which outlives the request). A `fresh` file is one
-    // made by this request and by no other (a group file): when its deletion is asked before it was
-    // made, neither is carried out, which leaves the store as both would.
+    // is `folderPath` (the store's own string, which outlives the request).
     void Append(int folder, const std::string& folderPath, std::string name,
-                std::shared_ptr<const std::string> text, bool fresh = false);
+                std::shared_ptr<const std::string> text);
     void Delete(int folder, std::string name);
 
     // Returns once everything asked so far is done. The caller carries out what is not begun
@@ -46,9 +43,9 @@ public:
     // A write that could not even be asked for (its folder is missing) counts as one that failed.
     void Fail(const std::string& path, int error);
 
-    // What was carried out, and the fresh files never made since their deletion came first.
+    // What was carried out.
     struct Counts {
-        std::size_t appends = 0, deletes = 0, dropped = 0;
+        std::size_t appends = 0, deletes = 0;
     };
     Counts Done();
 
@@ -58,7 +55,6 @@ private:
         const std::string* folderPath; // null for a deletion
         std::string name;
         std::shared_ptr<const std::string> text;
-        bool fresh;
     };
     using Queue = std::list<Request>;
 
@@ -68,15 +64,13 @@ private:
     // for: requests for one file are carried out in the order asked.
     std::optional<Request> Next(const Request* other);
     void Work();
-    static std::string KeyOf(int folder, const std::string& name);
 
     std::mutex mutex_;
     std::condition_variable changed_;
     Queue queue_;
-    std::unordered_map<std::string, Queue::iterator> freshAppends_; // not begun
-    const Request* busy_ = nullptr;                                 // under way on the thread
-    const Request* helping_ = nullptr;                              // under way in Drain
-    int waiting_ = 0;                                               // in Drain or Forget
+    const Request* busy_ = nullptr;    // under way on the thread
+    const Request* helping_ = nullptr; // under way in Drain
+    int waiting_ = 0;                  // in Drain or Forget
     bool stop_ = false;
     std::optional<StoreFailure> failure_;
     Counts counts_;
